@@ -1,0 +1,56 @@
+// The window program: start-up, the message loop, exit.
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <cstdio>
+#include <memory>
+
+#include "app/main_window.h"
+#include "http/cookie_store.h"
+#include "platform/code_page.h"
+#include "platform/runtime_error.h"
+
+namespace {
+
+using namespace kestrane;
+
+bool g_windowUp = false;
+
+// Until the window exists, a fatal message from the window system (no
+// display, no platform plugin) means the window cannot be created.
+void OnQtMessage(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+    if (type == QtFatalMsg && !g_windowUp) StopWithRuntimeError(std::nullopt, Text::FromUtf8("载入启动窗口失败"));
+}
+
+void ShowRuntimeErrorBox(const Text& title, const Text& text) {
+    if (!g_windowUp) {
+        std::fprintf(stderr, "%s\n%s", AnsiToUtf8(title).c_str(), AnsiToUtf8(text).c_str());
+        return;
+    }
+    QMessageBox box(QMessageBox::Critical, ToQString(title), ToQString(text), QMessageBox::Ok);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qInstallMessageHandler(&OnQtMessage);
+    SetRuntimeErrorPresenter(&ShowRuntimeErrorBox);
+    QApplication app(argc, argv);
+
+    GlobalCookieStore = std::make_unique<CookieStore>();
+    RegisterExitStep([] { GlobalCookieStore.reset(); });
+
+    QtDesktopServices desktop;
+    auto window = std::make_unique<MainWindow>(desktop);
+    window->ShowAtHome();
+    g_windowUp = true;
+
+    QApplication::exec();
+    window.reset();
+    RunExitSteps();
+    return 0;
+}

@@ -1,0 +1,61 @@
+#include "pattern/byte_pattern.h"
+
+#include <boost/regex.hpp>
+
+#include <new>
+#include <stdexcept>
+#include <string>
+
+namespace kestrane {
+
+struct BytePattern::Compiled {
+    boost::regex regex;
+};
+
+BytePattern::BytePattern(std::string_view pattern) {
+    try {
+        m_compiled = std::make_unique<Compiled>(
+            Compiled{boost::regex(pattern.begin(), pattern.end(), boost::regex::perl | boost::regex::mod_s)});
+    } catch (const std::exception&) {
+        m_compiled.reset();
+    }
+}
+
+BytePattern::~BytePattern() = default;
+BytePattern::BytePattern(BytePattern&&) noexcept = default;
+BytePattern& BytePattern::operator=(BytePattern&&) noexcept = default;
+
+bool BytePattern::IsValid() const { return m_compiled != nullptr; }
+
+void BytePattern::ForEachMatch(std::string_view subject,
+                               const std::function<void(const PatternMatch&)>& visit) const {
+    if (!m_compiled) return;
+    const char* const first = subject.data();
+    const char* const last = first + subject.size();
+    const char* from = first;
+    PatternMatch match;
+    boost::cmatch found;
+    while (from <= last) {
+        auto flags = boost::match_default;
+        if (from != first) flags |= boost::match_prev_avail;
+        try {
+            if (!boost::regex_search(from, last, found, m_compiled->regex, flags)) return;
+        } catch (const std::runtime_error&) {
+            return;  // complexity or stack bound reached: no further match
+        } catch (const std::bad_alloc&) {
+            return;
+        }
+        match.groups.assign(found.size(), std::string_view());
+        for (std::size_t g = 0; g < found.size(); ++g) {
+            if (found[g].matched) {
+                match.groups[g] = std::string_view(found[g].first, static_cast<std::size_t>(found[g].length()));
+            }
+        }
+        match.begin = static_cast<std::size_t>(found[0].first - first);
+        visit(match);
+        // An empty match would find itself again; step over one byte.
+        from = found[0].second == found[0].first ? found[0].second + 1 : found[0].second;
+    }
+}
+
+}  // namespace kestrane

@@ -1,0 +1,36 @@
+#pragma once
+
+// RAII for libcurl: the library is initialised once per process, and easy
+// handles are owned by unique_ptr.
+
+#include <curl/curl.h>
+
+#include <memory>
+
+namespace kestrane {
+
+struct CurlEasyCleanup {
+    void operator()(CURL* h) const { curl_easy_cleanup(h); }
+};
+using CurlEasy = std::unique_ptr<CURL, CurlEasyCleanup>;
+
+struct CurlSlistFree {
+    void operator()(curl_slist* l) const { curl_slist_free_all(l); }
+};
+using CurlSlist = std::unique_ptr<curl_slist, CurlSlistFree>;
+
+struct CurlUrlCleanup {
+    void operator()(CURLU* u) const { curl_url_cleanup(u); }
+};
+using CurlUrl = std::unique_ptr<CURLU, CurlUrlCleanup>;
+
+// Initialises libcurl for the process on first use, and makes a new handle.
+CurlEasy MakeCurlEasy();
+
+// Appends `header` to `list`, keeping the list when allocation fails.
+void AppendHeader(CurlSlist& list, const char* header);
+
+// The agent string the program presents to web servers.
+inline constexpr const char* kBrowserAgent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";
+
+}  // namespace kestrane

@@ -1,0 +1,77 @@
+// kestrane-cli end to end: the real binary against a loopback share page.
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "support/loopback_server.h"
+
+namespace kestrane {
+namespace {
+
+using test::PageServer;
+
+struct RunResult {
+    int exitCode = -1;
+    std::string out;
+};
+
+RunResult RunCli(const std::string& args) {
+    RunResult r;
+    const std::string command = std::string(KESTRANE_CLI_PATH) + " " + args + " 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr) return r;
+    char buf[4096];
+    for (std::size_t n; (n = fread(buf, 1, sizeof buf, pipe)) > 0;) r.out.append(buf, n);
+    const int status = pclose(pipe);
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return r;
+}
+
+TEST(CliTest, PrintsTheSevenOutputsPlainAndAsJson) {
+    PageServer server;
+    server.SetPage("/s/1", R"(x;;_dlink="http://127.0.0.9/file?a=1";if y)");
+
+    const RunResult plain = RunCli(server.Url("/s/1"));
+    EXPECT_EQ(plain.exitCode, 0);
+    EXPECT_EQ(plain.out.substr(0, plain.out.find('\n')), "address1: http://127.0.0.9/file?a=1");
+    std::string keys;
+    for (std::size_t at = 0; at < plain.out.size();) {
+        const std::size_t eol = plain.out.find('\n', at);
+        keys += plain.out.substr(at, plain.out.find(':', at) - at) + ",";
+        at = eol + 1;
+    }
+    EXPECT_EQ(keys, "address1,address2,address3,name,kind,size,md5,");
+
+    const RunResult json = RunCli("--json " + server.Url("/s/1"));
+    EXPECT_EQ(json.exitCode, 0);
+    const auto object = nlohmann::json::parse(json.out);
+    EXPECT_EQ(object.size(), 7u);
+    EXPECT_EQ(object.at("address1"), "http://127.0.0.9/file?a=1");
+    for (const auto& [key, value] : object.items()) EXPECT_TRUE(value.is_string()) << key;
+}
+
+TEST(CliTest, WrongUsageExitsWithTwo) {
+    EXPECT_EQ(RunCli("").exitCode, 2);
+    EXPECT_EQ(RunCli("--bogus http://127.0.0.1/").exitCode, 2);
+    EXPECT_EQ(RunCli("http://127.0.0.1/ http://127.0.0.1/").exitCode, 2);
+    const RunResult help = RunCli("--help");
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("--json"), std::string::npos);
+}
+
+TEST(CliTest, AHostileTenMegabytePageStillEndsWithAParse) {
+    PageServer server;
+    server.SetPage("/hostile", R"(;;_dlink=")" + std::string(10 << 20, 'a'));
+    const RunResult r = RunCli("--json " + server.Url("/hostile"));
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(nlohmann::json::accept(r.out));
+}
+
+}  // namespace
+}  // namespace kestrane

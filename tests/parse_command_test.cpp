@@ -1,0 +1,59 @@
+#include "app/parse_command.h"
+
+#include <gtest/gtest.h>
+
+#include "support/loopback_server.h"
+#include "support/recording_window.h"
+
+namespace kestrane {
+namespace {
+
+using enum Control;
+using test::PageServer;
+using test::RecordingWindow;
+using test::WindowWrite;
+
+const std::vector<WindowWrite> kClearings = {
+    {标签_大小, ""},         {标签_MD5, ""},         {标签_拓展名, ""},        {标签_文件名, ""},
+    {编辑框_下载地址, ""},   {编辑框_下载地址3, ""}, {编辑框_下载地址2, ""}, {按钮1, "解析中..."},
+};
+
+TEST(OnParseClickedTest, UncheckedRadioClearsAndRestoresWithoutFetching) {
+    PageServer server;
+    server.SetPage("/s", R"(;;_dlink="http://x/";if)");
+    RecordingWindow window;
+    window.SetChecked(单选框_百度网盘, 0);
+    window.SetText(编辑框_下载地址2, Text("old"));
+    window.SetText(编辑框_百度, Text(server.Url("/s")));
+    window.ForgetWrites();
+
+    OnParseClicked(window);
+
+    std::vector<WindowWrite> want = kClearings;
+    want.push_back({按钮1, "解析"});
+    want.push_back({编辑框_百度, ""});
+    EXPECT_EQ(window.Writes(), want);
+    EXPECT_TRUE(server.Server().Requests().empty());
+}
+
+TEST(OnParseClickedTest, ParseWritesInOrderAndEmptiesTheInput) {
+    PageServer server;
+    server.SetPage("/s/1abc", R"(<script>;;_dlink="http://127.0.0.9/file?a=1";if(x)</script>)");
+    RecordingWindow window;
+    window.SetText(编辑框_下载地址, Text("from before"));
+    window.SetText(编辑框_百度, Text(server.Url("/s/1abc")));
+    window.ForgetWrites();
+
+    OnParseClicked(window);
+
+    const auto& writes = window.Writes();
+    ASSERT_GE(writes.size(), kClearings.size() + 3);
+    EXPECT_EQ(std::vector<WindowWrite>(writes.begin(), writes.begin() + 8), kClearings);
+    const std::vector<WindowWrite> tail(writes.end() - 3, writes.end());
+    EXPECT_EQ(tail, (std::vector<WindowWrite>{
+                        {编辑框_下载地址, "http://127.0.0.9/file?a=1"}, {按钮1, "解析"}, {编辑框_百度, ""}}));
+    EXPECT_EQ(server.Server().Requests().size(), 1u);
+}
+
+}  // namespace
+}  // namespace kestrane
