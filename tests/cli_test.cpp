@@ -56,6 +56,19 @@ TEST(CliTest, PrintsTheSevenOutputsPlainAndAsJson) {
     for (const auto& [key, value] : object.items()) EXPECT_TRUE(value.is_string()) << key;
 }
 
+TEST(CliTest, ShowsTheFileDetailsInUtf8) {
+    PageServer server;
+    server.SetPage("/s/2", R"(filename=%E4%B8%AD%E6%96%87.txt\", \"size\":\"1048576\", )"
+                           R"(\"md5\":\"0123456789abcdef0123456789abcdef\")");
+    const RunResult r = RunCli("--json " + server.Url("/s/2"));
+    ASSERT_EQ(r.exitCode, 0);
+    const auto object = nlohmann::json::parse(r.out);
+    EXPECT_EQ(object.at("name"), "中文.txt");
+    EXPECT_EQ(object.at("kind"), "文本文档   (txt)");
+    EXPECT_EQ(object.at("size"), "1MB");
+    EXPECT_EQ(object.at("md5"), "0123456789abcdef0123456789abcdef");
+}
+
 TEST(CliTest, WrongUsageExitsWithTwo) {
     EXPECT_EQ(RunCli("").exitCode, 2);
     EXPECT_EQ(RunCli("--bogus http://127.0.0.1/").exitCode, 2);

@@ -55,5 +55,33 @@ TEST(OnParseClickedTest, ParseWritesInOrderAndEmptiesTheInput) {
     EXPECT_EQ(server.Server().Requests().size(), 1u);
 }
 
+TEST(OnParseClickedTest, AFullPageFillsEveryOutputInOrder) {
+    PageServer server;
+    server.SetPage("/s/full", "<script>var a={\\\"path\\\":\\\"/x/filename=%E4%B8%AD%E6%96%87.txt\\\"};"
+                              "b={\\\"size\\\":\\\"1048576\\\",\\\"md5\\\":\\\"0123456789abcdef0123456789abcdef\\\"};"
+                              ";;_dlink=\"http://127.0.0.9/file?a=1\";if(x)</script>");
+    RecordingWindow window;
+    window.SetText(编辑框_百度, Text(server.Url("/s/full")));
+    window.ForgetWrites();
+
+    OnParseClicked(window);
+
+    std::vector<WindowWrite> want = kClearings;
+    const std::vector<WindowWrite> rest = {
+        {标签_文件名, "中文.txt"},
+        {标签_拓展名, "文本文档   (txt)"},
+        {标签_大小, "1MB"},
+        {标签_MD5, "0123456789abcdef0123456789abcdef"},
+        {编辑框_下载地址, "http://127.0.0.9/file?a=1"},
+        {按钮1, "解析"},
+        {编辑框_百度, ""},
+    };
+    // The mirror stage writes between the clearings and the details; look at what follows it.
+    const auto& writes = window.Writes();
+    ASSERT_GE(writes.size(), want.size() + rest.size());
+    EXPECT_EQ(std::vector<WindowWrite>(writes.begin(), writes.begin() + 8), want);
+    EXPECT_EQ(std::vector<WindowWrite>(writes.end() - 7, writes.end()), rest);
+}
+
 }  // namespace
 }  // namespace kestrane

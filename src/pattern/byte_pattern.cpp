@@ -2,6 +2,8 @@
 
 #include <boost/regex.hpp>
 
+#include "pattern/lazy_span_plan.h"
+
 #include <new>
 #include <stdexcept>
 #include <string>
@@ -10,15 +12,18 @@ namespace kestrane {
 
 struct BytePattern::Compiled {
     boost::regex regex;
+    std::optional<LazySpanPlan> plan;
 };
 
-BytePattern::BytePattern(std::string_view pattern) {
+BytePattern::BytePattern(std::string_view pattern, Engine engine) {
     try {
         m_compiled = std::make_unique<Compiled>(
-            Compiled{boost::regex(pattern.begin(), pattern.end(), boost::regex::perl | boost::regex::mod_s)});
+            Compiled{boost::regex(pattern.begin(), pattern.end(), boost::regex::perl | boost::regex::mod_s), {}});
     } catch (const std::exception&) {
         m_compiled.reset();
+        return;
     }
+    if (engine == Engine::kFastest) m_compiled->plan = PlanLazySpan(pattern);
 }
 
 BytePattern::~BytePattern() = default;
@@ -27,9 +32,20 @@ BytePattern& BytePattern::operator=(BytePattern&&) noexcept = default;
 
 bool BytePattern::IsValid() const { return m_compiled != nullptr; }
 
+bool BytePattern::IsLinear() const { return m_compiled && m_compiled->plan; }
+
 void BytePattern::ForEachMatch(std::string_view subject,
                                const std::function<void(const PatternMatch&)>& visit) const {
     if (!m_compiled) return;
+    if (m_compiled->plan) {
+        PatternMatch match;
+        for (std::size_t from = 0; from <= subject.size();) {
+            if (!FindLazySpanMatch(*m_compiled->plan, subject, from, match)) return;
+            visit(match);
+            from = match.begin + match.groups[0].size();  // never empty: the head has a byte
+        }
+        return;
+    }
     const char* const first = subject.data();
     const char* const last = first + subject.size();
     const char* from = first;

@@ -24,13 +24,20 @@ struct PatternMatch {
 
 class BytePattern {
 public:
+    enum class Engine {
+        kFastest,     // the linear lazy-span matcher where the pattern allows it, else Boost.Regex
+        kBoostRegex,  // always Boost.Regex (tests compare the two)
+    };
+
     // Compiles `pattern`. A pattern the engine rejects matches nothing.
-    explicit BytePattern(std::string_view pattern);
+    explicit BytePattern(std::string_view pattern, Engine engine = Engine::kFastest);
     ~BytePattern();
     BytePattern(BytePattern&&) noexcept;
     BytePattern& operator=(BytePattern&&) noexcept;
 
     bool IsValid() const;
+    // True when the linear lazy-span matcher runs this pattern.
+    bool IsLinear() const;
 
     // Calls `visit` for every successive match in `subject`, in order. When the
     // engine gives up on a search (it exceeds its complexity or memory bounds),

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <ostream>
 
 #include "platform/code_page.h"
 
@@ -121,6 +122,8 @@ std::vector<Text> Text::Split(const Text& separator) const {
     if (from <= Length()) pieces.push_back(Mid(from, Length() - from + 1));
     return pieces;
 }
+
+std::ostream& operator<<(std::ostream& os, const Text& text) { return os << AnsiToUtf8(text); }
 
 Bytes Text::ToBytes() const { return Bytes(m_bytes); }
 

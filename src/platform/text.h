@@ -7,6 +7,7 @@
 // before it. The absent text and the empty text are one value.
 
 #include <cstddef>
+#include <iosfwd>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,6 +59,9 @@ public:
 private:
     std::string m_bytes;
 };
+
+// Writes the text converted to UTF-8 (for logs and test failures).
+std::ostream& operator<<(std::ostream& os, const Text& text);
 
 // True for a byte that starts a double-byte character in GBK.
 constexpr bool IsLeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }

@@ -1,14 +1,15 @@
 #include "resolve/share_link_resolver.h"
 
 #include "platform/page_fetch.h"
+#include "resolve/file_details_stage.h"
 #include "resolve/link_stage.h"
 
 namespace kestrane {
 
 Text ResolveShareLink(const Text& shareAddress, WindowSurface& window) {
-    (void)window;
     const Text page = FetchPageBytes(shareAddress).ToText();
     Text address1 = FindDirectLink(page);
+    RunFileDetailsStage(page, window);
     return address1;
 }
 
