@@ -69,6 +69,24 @@ TEST(CliTest, ShowsTheFileDetailsInUtf8) {
     EXPECT_EQ(object.at("md5"), "0123456789abcdef0123456789abcdef");
 }
 
+TEST(CliTest, FollowsTheLinkToBothMirrors) {
+    PageServer share("127.0.0.51");
+    PageServer second("127.0.0.52", 80);
+    PageServer third("127.0.0.53");
+    share.SetPage("/s/3", ";;_dlink=\"" + share.Url("/f") + "\";if");
+    share.Set("/f", test::Redirect("http://127.0.0.52/hop"));
+    second.Set("/hop", test::Redirect(third.Url("/end")));
+    const auto object = nlohmann::json::parse(RunCli("--json " + share.Url("/s/3")).out);
+    EXPECT_EQ(object.at("address1"), share.Url("/f"));
+    EXPECT_EQ(object.at("address2"), "http://127.0.0.52/hop");
+    EXPECT_EQ(object.at("address3"), third.Url("/end"));
+
+    second.Set("/hop", test::HttpReply(400, "Bad Request", ""));
+    const auto bad = nlohmann::json::parse(RunCli("--json " + share.Url("/s/3")).out);
+    EXPECT_EQ(bad.at("address2"), "http://127.0.0.52/hop");
+    EXPECT_EQ(bad.at("address3"), "");
+}
+
 TEST(CliTest, WrongUsageExitsWithTwo) {
     EXPECT_EQ(RunCli("").exitCode, 2);
     EXPECT_EQ(RunCli("--bogus http://127.0.0.1/").exitCode, 2);

@@ -95,3 +95,27 @@ bool IsValidUtf8(std::string_view bytes) {
 }
 
 }  // namespace kestrane
+
+namespace kestrane {
+
+std::u16string DecodeCharset(std::string_view bytes, std::string_view charset) {
+    if (!charset.empty()) {
+        UErrorCode err = U_ZERO_ERROR;
+        const std::string name(charset);
+        ConverterPtr conv(ucnv_open(name.c_str(), &err));
+        if (U_SUCCESS(err) && conv) {
+            std::u16string out(bytes.size() * 2 + 2, u'\0');
+            err = U_ZERO_ERROR;
+            const int32_t n = ucnv_toUChars(conv.get(), out.data(), static_cast<int32_t>(out.size()), bytes.data(),
+                                            static_cast<int32_t>(bytes.size()), &err);
+            if (U_SUCCESS(err) || err == U_STRING_NOT_TERMINATED_WARNING) {
+                out.resize(static_cast<std::size_t>(n));
+                return out;
+            }
+        }
+    }
+    if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+    return Utf8ToUtf16(bytes);
+}
+
+}  // namespace kestrane

@@ -31,3 +31,11 @@ inline std::string AnsiToUtf8(const Text& t) { return AnsiToUtf8(t.View()); }
 bool IsValidUtf8(std::string_view bytes);
 
 }  // namespace kestrane
+
+namespace kestrane {
+
+// `bytes` in the character set named `charset` (any name ICU knows; UTF-8
+// when empty or unknown, a UTF-8 byte-order mark dropped) as UTF-16.
+std::u16string DecodeCharset(std::string_view bytes, std::string_view charset);
+
+}  // namespace kestrane

@@ -3,12 +3,14 @@
 #include "platform/page_fetch.h"
 #include "resolve/file_details_stage.h"
 #include "resolve/link_stage.h"
+#include "resolve/mirror_stage.h"
 
 namespace kestrane {
 
 Text ResolveShareLink(const Text& shareAddress, WindowSurface& window) {
     const Text page = FetchPageBytes(shareAddress).ToText();
     Text address1 = FindDirectLink(page);
+    RunMirrorStage(address1, window);
     RunFileDetailsStage(page, window);
     return address1;
 }

@@ -1,0 +1,44 @@
+#pragma once
+
+// The component library: components are created by ProgID from a registry,
+// once the library has been initialised on the calling thread.
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/automation/component_object.h"
+
+namespace kestrane {
+
+inline constexpr const char* kHttpRequestProgId = "WinHttp.WinHttpRequest.5.1";
+inline constexpr const char* kScriptRegExpProgId = "VBScript.RegExp";
+
+// Initialises the library for the calling thread and registers the built-in
+// components. Harmless to call again.
+void InitializeComponentLibrary();
+bool IsComponentLibraryInitialized();
+
+using ComponentFactory = std::function<std::shared_ptr<ComponentObject>()>;
+// Registers (or replaces) the factory of `progId`.
+void RegisterComponent(const std::string& progId, ComponentFactory factory);
+
+// A new instance of `progId`, or an empty reference when the library is not
+// initialised on this thread, the ProgID is unknown or creation fails.
+// Records no call outcome.
+ObjectRef CreateComponent(std::string_view progId);
+
+// For tests: creation of `progId` fails while this lives.
+class ScopedCreationFailure {
+public:
+    explicit ScopedCreationFailure(std::string progId);
+    ~ScopedCreationFailure();
+    ScopedCreationFailure(const ScopedCreationFailure&) = delete;
+    ScopedCreationFailure& operator=(const ScopedCreationFailure&) = delete;
+
+private:
+    std::string m_progId;
+};
+
+}  // namespace kestrane
