@@ -8,6 +8,7 @@
 
 #include "app/main_window.h"
 #include "http/cookie_store.h"
+#include "platform/automation/component_library.h"
 #include "platform/code_page.h"
 #include "platform/runtime_error.h"
 
@@ -40,6 +41,7 @@ int main(int argc, char** argv) {
     qInstallMessageHandler(&OnQtMessage);
     SetRuntimeErrorPresenter(&ShowRuntimeErrorBox);
     QApplication app(argc, argv);
+    InitializeComponentLibrary();
 
     GlobalCookieStore = std::make_unique<CookieStore>();
     RegisterExitStep([] { GlobalCookieStore.reset(); });

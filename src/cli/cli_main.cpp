@@ -11,6 +11,9 @@
 
 #include "app/memory_window.h"
 #include "app/parse_command.h"
+#include "http/cookie_store.h"
+#include "platform/automation/component_library.h"
+#include "platform/runtime_error.h"
 #include "platform/code_page.h"
 
 namespace {
@@ -84,6 +87,10 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    InitializeComponentLibrary();
+    GlobalCookieStore = std::make_unique<CookieStore>();
+    RegisterExitStep([] { GlobalCookieStore.reset(); });
+
     MemoryWindow window;
     window.SetText(Control::编辑框_百度, Utf8ToAnsi(share));
     OnParseClicked(window);
@@ -97,5 +104,6 @@ int main(int argc, char** argv) {
             std::printf("%s: %s\n", o.key, AnsiToUtf8(OutputOf(window, o.control)).c_str());
         }
     }
+    RunExitSteps();
     return 0;
 }

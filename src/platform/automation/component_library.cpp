@@ -6,6 +6,7 @@
 #include <set>
 
 #include "platform/automation/http_request_component.h"
+#include "platform/automation/script_regexp_component.h"
 
 namespace kestrane {
 
@@ -31,6 +32,7 @@ void InitializeComponentLibrary() {
     static std::once_flag builtIns;
     std::call_once(builtIns, [] {
         RegisterComponent(kHttpRequestProgId, &MakeHttpRequestComponent);
+        RegisterComponent(kScriptRegExpProgId, &MakeScriptRegExpComponent);
     });
 }
 
