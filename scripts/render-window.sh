@@ -3,5 +3,5 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh release >/dev/null
-QT_QPA_PLATFORM=offscreen build/src/render-window docs/window.png --filled
+QT_QPA_PLATFORM=offscreen build/tools/render-window docs/window.png --filled
 echo "wrote docs/window.png"

@@ -2,13 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-
-#include <cstdio>
 #include <string>
 
 #include <nlohmann/json.hpp>
 
+#include "support/cli_runner.h"
 #include "support/loopback_server.h"
 
 namespace kestrane {
@@ -16,21 +14,10 @@ namespace {
 
 using test::PageServer;
 
-struct RunResult {
-    int exitCode = -1;
-    std::string out;
-};
+using RunResult = test::CliRun;
 
-RunResult RunCli(const std::string& args) {
-    RunResult r;
-    const std::string command = std::string(KESTRANE_CLI_PATH) + " " + args + " 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (pipe == nullptr) return r;
-    char buf[4096];
-    for (std::size_t n; (n = fread(buf, 1, sizeof buf, pipe)) > 0;) r.out.append(buf, n);
-    const int status = pclose(pipe);
-    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return r;
+RunResult RunCli(const std::string& args, const std::string& input = "") {
+    return test::RunCliBinary(KESTRANE_CLI_PATH, args, input);
 }
 
 TEST(CliTest, PrintsTheSevenOutputsPlainAndAsJson) {
@@ -87,13 +74,35 @@ TEST(CliTest, FollowsTheLinkToBothMirrors) {
     EXPECT_EQ(bad.at("address3"), "");
 }
 
+// The demo site shows the whole pipeline on a machine without the internet.
+TEST(CliTest, TheDemoSiteGivesAFullParse) {
+    FILE* site = popen("exec " KESTRANE_DEMO_SITE_PATH " 2>/dev/null", "r");
+    ASSERT_NE(site, nullptr);
+    char line[256] = {};
+    ASSERT_NE(fgets(line, sizeof line, site), nullptr);
+    std::string share = line;
+    share.pop_back();
+    const RunResult r = RunCli("--json " + share);
+    std::system("pkill -TERM -f '^" KESTRANE_DEMO_SITE_PATH "'");
+    pclose(site);
+    ASSERT_EQ(r.exitCode, 0);
+    const auto object = nlohmann::json::parse(r.out);
+    for (const auto& [key, value] : object.items()) EXPECT_NE(value, "") << key;
+    EXPECT_EQ(object.at("name"), "演示文件.txt");
+    EXPECT_EQ(object.at("md5"), "767dbc044c255a5f0ffb61acac8c6c59");
+}
+
 TEST(CliTest, WrongUsageExitsWithTwo) {
-    EXPECT_EQ(RunCli("").exitCode, 2);
-    EXPECT_EQ(RunCli("--bogus http://127.0.0.1/").exitCode, 2);
-    EXPECT_EQ(RunCli("http://127.0.0.1/ http://127.0.0.1/").exitCode, 2);
+    for (const char* args : {"--bogus http://127.0.0.1/", "--json --aria2 http://127.0.0.1/"}) {
+        const RunResult r = RunCli(args);
+        EXPECT_EQ(r.exitCode, 2) << args;
+        EXPECT_NE(r.err.find("usage: kestrane-cli"), std::string::npos) << args;
+    }
     const RunResult help = RunCli("--help");
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_NE(help.out.find("--json"), std::string::npos);
+    for (const char* word : {"--json", "--aria2", "aria2c -i", "JSON Lines", "share: "}) {
+        EXPECT_NE(help.out.find(word), std::string::npos) << word;
+    }
 }
 
 TEST(CliTest, AHostileTenMegabytePageStillEndsWithAParse) {

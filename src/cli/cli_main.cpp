@@ -1,89 +1,88 @@
-// kestrane-cli: the parse of the window program, for scripts and terminals.
-// It runs the same parse command on an in-memory window and prints the seven
-// outputs in UTF-8.
+// kestrane-cli: the window's parse for scripts, terminals and download
+// managers. Each address is parsed by the same parse command on one
+// in-memory window; the seven outputs are printed in UTF-8.
+
+#include <unistd.h>
 
 #include <cstdio>
-#include <cstring>
+#include <iostream>
+#include <memory>
 #include <string>
-#include <string_view>
+#include <vector>
 
-#include <nlohmann/json.hpp>
-
-#include "app/memory_window.h"
-#include "app/parse_command.h"
+#include "cli/cli_options.h"
+#include "cli/output_format.h"
+#include "cli/parse_result.h"
 #include "http/cookie_store.h"
 #include "platform/automation/component_library.h"
 #include "platform/runtime_error.h"
-#include "platform/code_page.h"
 
 namespace {
 
 using namespace kestrane;
 
-constexpr const char* kUsage = "usage: kestrane-cli [--json] SHARE_URL\n";
-
-constexpr const char* kHelp =
-    "usage: kestrane-cli [--json] SHARE_URL\n"
-    "\n"
-    "Downloads the share page at SHARE_URL, picks out the direct download link,\n"
-    "follows its redirects for two mirror addresses, and prints what the window\n"
-    "would show, in UTF-8.\n"
-    "\n"
-    "options:\n"
-    "  --json    print one JSON object with the seven keys instead of lines\n"
-    "  --help    show this text\n"
-    "\n"
-    "Plain output is seven lines, always in this order:\n"
-    "  address1: http://example.com/file?a=1\n"
-    "  address2: ...\n"
-    "  address3: ...\n"
-    "  name: 中文.txt\n"
-    "  kind: 文本文档   (txt)\n"
-    "  size: 1MB\n"
-    "  md5: 0123456789abcdef0123456789abcdef\n"
-    "\n"
-    "Exit status: 0 after a parse (whatever it found), 2 for wrong usage.\n";
-
-struct Output {
-    const char* key;
-    Control control;
-};
-
-constexpr Output kOutputs[] = {
-    {"address1", Control::编辑框_下载地址}, {"address2", Control::编辑框_下载地址2},
-    {"address3", Control::编辑框_下载地址3}, {"name", Control::标签_文件名},
-    {"kind", Control::标签_拓展名},         {"size", Control::标签_大小},
-    {"md5", Control::标签_MD5},
-};
-
-Text OutputOf(MemoryWindow& window, Control c) {
-    return c == Control::编辑框_下载地址 || c == Control::编辑框_下载地址2 || c == Control::编辑框_下载地址3
-               ? window.GetText(c)
-               : window.GetCaption(c);
+std::string TrimWhite(const std::string& s) {
+    const auto first = s.find_first_not_of(" \t\r\n\v\f");
+    if (first == std::string::npos) return {};
+    return s.substr(first, s.find_last_not_of(" \t\r\n\v\f") - first + 1);
 }
+
+// A form of `s` that is safe to show on a terminal.
+std::string Printable(const std::string& s) {
+    std::string out;
+    for (const char c : s) {
+        const auto b = static_cast<unsigned char>(c);
+        if (b < 0x20 || b == 0x7F || b >= 0x80) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\x%02X", b);
+            out += buf;
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+class ProgressLine {
+public:
+    ProgressLine(bool enabled, std::size_t total) : m_enabled(enabled), m_total(total) {}
+    void Show(std::size_t index, const std::string& address) {
+        if (!m_enabled) return;
+        std::fprintf(stderr, "\r\033[K[%zu/%zu] %s", index + 1, m_total, Printable(address).c_str());
+        std::fflush(stderr);
+    }
+    void Clear() {
+        if (!m_enabled) return;
+        std::fputs("\r\033[K", stderr);
+        std::fflush(stderr);
+    }
+
+private:
+    bool m_enabled;
+    std::size_t m_total;
+};
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    bool json = false;
-    const char* share = nullptr;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            std::fputs(kHelp, stdout);
-            return 0;
-        }
-        if (arg == "--json") {
-            json = true;
-        } else if (arg.starts_with("--") || share != nullptr) {
-            std::fputs(kUsage, stderr);
-            return 2;
-        } else {
-            share = argv[i];
-        }
+    std::string error;
+    const auto options = ParseCliOptions(std::vector<std::string>(argv + 1, argv + argc), error);
+    if (!options) {
+        std::fprintf(stderr, "kestrane-cli: %s\n%s", error.c_str(), kCliUsage);
+        return 2;
     }
-    if (share == nullptr) {
-        std::fputs(kUsage, stderr);
+    if (options->help) {
+        std::fputs(kCliHelp, stdout);
+        return 0;
+    }
+
+    std::vector<std::string> addresses = options->addresses;
+    if (options->readStdin || (addresses.empty() && !isatty(STDIN_FILENO))) {
+        for (std::string line; std::getline(std::cin, line);) {
+            if (std::string address = TrimWhite(line); !address.empty()) addresses.push_back(std::move(address));
+        }
+    } else if (addresses.empty()) {
+        std::fputs(kCliUsage, stderr);
         return 2;
     }
 
@@ -91,19 +90,33 @@ int main(int argc, char** argv) {
     GlobalCookieStore = std::make_unique<CookieStore>();
     RegisterExitStep([] { GlobalCookieStore.reset(); });
 
+    const bool batch = addresses.size() > 1;
+    ProgressLine progress(batch && isatty(STDERR_FILENO), addresses.size());
     MemoryWindow window;
-    window.SetText(Control::编辑框_百度, Utf8ToAnsi(share));
-    OnParseClicked(window);
-
-    if (json) {
-        nlohmann::ordered_json object;
-        for (const Output& o : kOutputs) object[o.key] = AnsiToUtf8(OutputOf(window, o.control));
-        std::printf("%s\n", object.dump().c_str());
-    } else {
-        for (const Output& o : kOutputs) {
-            std::printf("%s: %s\n", o.key, AnsiToUtf8(OutputOf(window, o.control)).c_str());
+    bool skipped = false;
+    std::size_t parsed = 0;
+    for (std::size_t i = 0; i < addresses.size(); ++i) {
+        const std::string& address = addresses[i];
+        if (const std::string problem = AddressProblem(address); !problem.empty()) {
+            progress.Clear();
+            std::fprintf(stderr, "kestrane-cli: skipped \"%s\": %s\n", Printable(address).c_str(), problem.c_str());
+            skipped = true;
+            continue;
         }
+        progress.Show(i, address);
+        const ParseResult result = ParseShare(window, address);
+        std::string out;
+        switch (options->format) {
+            case OutputFormat::kPlain: out = FormatPlain(result, batch, parsed); break;
+            case OutputFormat::kJson: out = FormatJson(result, batch); break;
+            case OutputFormat::kAria2: out = FormatAria2(result); break;
+        }
+        progress.Clear();
+        std::fputs(out.c_str(), stdout);
+        std::fflush(stdout);
+        ++parsed;
     }
+    progress.Clear();
     RunExitSteps();
-    return 0;
+    return skipped ? 1 : 0;
 }

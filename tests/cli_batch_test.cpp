@@ -1,0 +1,141 @@
+// kestrane-cli batches: several addresses from arguments or standard input,
+// in each output format, against loopback share pages.
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "cli/output_format.h"
+#include "support/cli_runner.h"
+#include "support/loopback_server.h"
+
+namespace kestrane {
+namespace {
+
+using test::PageServer;
+using test::Redirect;
+
+using RunResult = test::CliRun;
+
+RunResult RunCli(const std::string& args, const std::string& input = "") {
+    return test::RunCliBinary(KESTRANE_CLI_PATH, args, input);
+}
+
+// An aria2 input file read back: each entry's mirrors and its options.
+struct Aria2Entry {
+    std::vector<std::string> uris;
+    std::map<std::string, std::string> options;
+};
+
+std::vector<Aria2Entry> ReadAria2(const std::string& text, std::vector<std::string>& comments) {
+    std::vector<Aria2Entry> entries;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        if (line.starts_with("#")) {
+            comments.push_back(line);
+        } else if (line.starts_with(" ")) {
+            const auto eq = line.find('=');
+            if (!entries.empty() && eq != std::string::npos) entries.back().options[line.substr(1, eq - 1)] = line.substr(eq + 1);
+        } else if (!line.empty()) {
+            Aria2Entry e;
+            std::istringstream fields(line);
+            for (std::string uri; std::getline(fields, uri, '\t');) e.uris.push_back(uri);
+            entries.push_back(e);
+        }
+    }
+    return entries;
+}
+
+class CliBatchTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // Link, mirrors (the second host answers a redirect on port 80), name, size, MD5.
+        second.Set("/hop", Redirect(share.Url("/end")));
+        share.Set("/file", Redirect("http://127.0.0.62/hop"));
+        share.SetPage("/s/full", ";;_dlink=\"" + share.Url("/file") +
+                                     "\";if filename=%E4%B8%AD%E6%96%87.txt\\\" \\\"size\\\":\\\"1048576\\\" "
+                                     "\\\"md5\\\":\\\"0123456789ABCDEF0123456789abcdef\\\"");
+        share.SetPage("/s/evil", ";;_dlink=\"" + share.Url("/plain") + "\";if filename=..%2F..%2Fetc%2Fpasswd\\\"");
+        share.SetPage("/s/dots", ";;_dlink=\"" + share.Url("/plain") + "\";if filename=..\\\"");
+        share.SetPage("/s/none", "<html>no link</html>");
+    }
+
+    PageServer share{"127.0.0.61"};
+    PageServer second{"127.0.0.62", 80};
+};
+
+TEST_F(CliBatchTest, PlainNamesEachShareAndSeparatesThem) {
+    const RunResult r = RunCli(share.Url("/s/full") + " " + share.Url("/s/none"));
+    ASSERT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.err.empty()) << r.err;
+    const std::string firstBlock = r.out.substr(0, r.out.find("\n\n") + 1);
+    EXPECT_EQ(firstBlock, "share: " + share.Url("/s/full") + "\naddress1: " + share.Url("/file") +
+                              "\naddress2: http://127.0.0.62/hop\naddress3: " + share.Url("/end") +
+                              "\nname: 中文.txt\nkind: 文本文档   (txt)\nsize: 1MB\nmd5: 0123456789ABCDEF0123456789abcdef\n");
+    EXPECT_NE(r.out.find("\n\nshare: " + share.Url("/s/none") + "\naddress1: http://\n"), std::string::npos);
+}
+
+TEST_F(CliBatchTest, JsonLinesFromStandardInput) {
+    const std::string input = "  " + share.Url("/s/full") + "  \n\n\t\n" + share.Url("/s/none") + "\r\n";
+    for (const std::string args : {"--json -", "--json"}) {
+        const RunResult r = RunCli(args, input);
+        ASSERT_EQ(r.exitCode, 0) << args;
+        std::istringstream lines(r.out);
+        std::vector<nlohmann::json> objects;
+        for (std::string line; std::getline(lines, line);) objects.push_back(nlohmann::json::parse(line));
+        ASSERT_EQ(objects.size(), 2u) << args;
+        EXPECT_EQ(objects[0].at("share"), share.Url("/s/full"));
+        EXPECT_EQ(objects[0].at("name"), "中文.txt");
+        EXPECT_EQ(objects[0].size(), 8u);
+        EXPECT_EQ(objects[1].at("share"), share.Url("/s/none"));
+        EXPECT_EQ(objects[1].at("address1"), "http://");
+    }
+    // One address keeps the one-object form without "share".
+    const auto single = nlohmann::json::parse(RunCli("--json " + share.Url("/s/none")).out);
+    EXPECT_FALSE(single.contains("share"));
+}
+
+TEST_F(CliBatchTest, Aria2FileCarriesEveryMirrorTheNameAndTheChecksum) {
+    const std::string input = share.Url("/s/full") + "\n" + share.Url("/s/evil") + "\n" + share.Url("/s/dots") + "\n" +
+                              share.Url("/s/none") + "\n";
+    const RunResult r = RunCli("--aria2 -", input);
+    ASSERT_EQ(r.exitCode, 0);
+    std::vector<std::string> comments;
+    const auto entries = ReadAria2(r.out, comments);
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].uris,
+              (std::vector<std::string>{share.Url("/file"), "http://127.0.0.62/hop", share.Url("/end")}));
+    EXPECT_EQ(entries[0].options.at("out"), "中文.txt");
+    EXPECT_EQ(entries[0].options.at("checksum"), "md5=0123456789abcdef0123456789abcdef");
+    EXPECT_EQ(entries[1].options.at("out"), ".._.._etc_passwd");
+    EXPECT_FALSE(entries[1].options.contains("checksum"));
+    EXPECT_EQ(entries[2].options.at("out"), "_");
+    EXPECT_EQ(comments, (std::vector<std::string>{"# no link: " + share.Url("/s/none")}));
+}
+
+TEST_F(CliBatchTest, BadAddressesAreSkippedAndReported) {
+    const RunResult r = RunCli("--json -", "http://127.0.0.61/\x01x\n\xFF\xFE\n" + share.Url("/s/none") + "\n");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("control character"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("not valid UTF-8"), std::string::npos) << r.err;
+    EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1);  // the good one was still parsed
+    // No progress line when standard error is not a terminal.
+    EXPECT_EQ(r.err.find('['), std::string::npos) << r.err;
+    EXPECT_TRUE(RunCli(share.Url("/s/none") + " " + share.Url("/s/none")).err.empty());
+}
+
+TEST(SafeFileNameTest, Table) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"a.txt", "a.txt"}, {"../x", ".._x"}, {"a\\b", "a_b"}, {"..", "_"}, {".", "_"},
+        {"a\tb\x7F", "a_b_"}, {"中文.txt", "中文.txt"}, {"...", "..."},
+    };
+    for (const auto& [in, want] : cases) EXPECT_EQ(SafeFileName(in), want) << in;
+}
+
+}  // namespace
+}  // namespace kestrane
