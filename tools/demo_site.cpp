@@ -3,6 +3,10 @@
 // link assignment, a percent-encoded Chinese file name, a size and an MD5,
 // and the two redirect hops behind the link, each hop on a server of its own.
 // It prints the share address on the first line and serves until interrupted.
+//
+//   kestrane-demo-site [--mirror-host 127.0.0.x]
+// With --mirror-host (root only) the first mirror listens on port 80 of that
+// loopback address, so that the parse's status probe reaches it too.
 
 #include <csignal>
 #include <cstdio>
@@ -34,7 +38,17 @@ std::string SharePage(const std::string& link) {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    std::string mirrorHost;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--mirror-host" && i + 1 < argc) {
+            mirrorHost = argv[++i];
+        } else {
+            std::fprintf(stderr, "usage: kestrane-demo-site [--mirror-host 127.0.0.x]\n");
+            return 2;
+        }
+    }
+
     sigset_t stop;
     sigemptyset(&stop);
     sigaddset(&stop, SIGINT);
@@ -42,7 +56,7 @@ int main() {
     pthread_sigmask(SIG_BLOCK, &stop, nullptr);  // the server threads inherit this; main waits for it below
 
     PageServer share;
-    PageServer mirror1;
+    PageServer mirror1 = mirrorHost.empty() ? PageServer() : PageServer(mirrorHost, 80);
     PageServer mirror2;
     const std::string file = DemoFile();
     share.SetPage("/s/1demo", SharePage(share.Url("/file/demo.txt?fid=42")));

@@ -1,16 +1,17 @@
 #include "platform/page_fetch.h"
 
+#include <algorithm>
 #include <mutex>
 #include <string>
 
 #include "platform/curl_session.h"
+#include "platform/network_limits.h"
 
 namespace kestrane {
 
 namespace {
 
-std::mutex g_mutex;
-PageFetchLimits g_limits;
+std::mutex g_mutex;  // the one handle serves one fetch at a time
 
 struct Sink {
     Bytes* bytes;
@@ -56,28 +57,19 @@ std::string SplitPageUrl(const Text& url) {
 
 }  // namespace
 
-PageFetchLimits CurrentPageFetchLimits() {
-    std::lock_guard lock(g_mutex);
-    return g_limits;
-}
-
-void SetPageFetchLimits(const PageFetchLimits& limits) {
-    std::lock_guard lock(g_mutex);
-    g_limits = limits;
-}
-
 Bytes FetchPageBytes(const Text& url) {
     if (url.IsEmpty()) return {};
     const std::string target = SplitPageUrl(url);
     if (target.empty()) return {};
 
+    const NetworkLimits limits = CurrentNetworkLimits();
     std::lock_guard lock(g_mutex);
     CURL* h = SharedHandle();
     if (h == nullptr) return {};
     curl_easy_reset(h);
 
     Bytes body;
-    Sink sink{&body, g_limits.maxBytes};
+    Sink sink{&body, limits.pageMaxBytes};
     CurlSlist headers;
     AppendHeader(headers, "Accept: */*");
     AppendHeader(headers, "Cache-Control: no-cache");
@@ -91,14 +83,15 @@ Bytes FetchPageBytes(const Text& url) {
     curl_easy_setopt(h, CURLOPT_USERAGENT, kBrowserAgent);
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(h, CURLOPT_MAXREDIRS, g_limits.maxRedirects);
+    curl_easy_setopt(h, CURLOPT_MAXREDIRS, limits.pageMaxRedirects);
     curl_easy_setopt(h, CURLOPT_FORBID_REUSE, 1L);
     curl_easy_setopt(h, CURLOPT_FRESH_CONNECT, 1L);
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(g_limits.connectTimeout.count()));
-    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(g_limits.totalTimeout.count()));
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits.pageConnect.count()));
+    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(limits.pageTotal.count()));
+    // No byte for the stall time: curl counts it in whole seconds.
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, static_cast<long>(g_limits.stallTimeout.count()));
+    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, std::max(1L, static_cast<long>(limits.pageStall.count() / 1000)));
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &WriteBody);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
     // The proxy comes from the environment (http_proxy, https_proxy, no_proxy),

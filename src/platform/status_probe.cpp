@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/curl_session.h"
+#include "platform/network_limits.h"
 
 namespace kestrane {
 
@@ -65,8 +66,9 @@ std::optional<Text> ProbeStatusText(const Text& serverName, const Text& objectPa
     curl_easy_setopt(h, CURLOPT_USERAGENT, kBrowserAgent);
     curl_easy_setopt(h, CURLOPT_PROXY, "");
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, 10'000L);
-    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, 30'000L);
+    const NetworkLimits limits = CurrentNetworkLimits();
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits.probeConnect.count()));
+    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(limits.probeTotal.count()));
     curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &OnHeader);
     curl_easy_setopt(h, CURLOPT_HEADERDATA, &status);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &OnBody);

@@ -13,7 +13,7 @@ namespace kestrane {
 // `serverName`:80, or nothing when no response arrived. A server name that is
 // not a host name, or a path holding control bytes or spaces (which would let
 // the caller write its own request line or headers), sends nothing.
-// Time-outs: 10 s to connect, 30 s for the whole exchange.
+// Time-outs: NetworkLimits' probeConnect and probeTotal.
 std::optional<Text> ProbeStatusText(const Text& serverName, const Text& objectPath);
 
 // True when `name` may stand as the host of a request: letters, digits, "-", "_" and ".".

@@ -19,36 +19,35 @@ int HexValue(unsigned char c) {
 }  // namespace
 
 Text DecodeUrlText(const Text& name) {
-    const int length = name.Length();
-    Bytes decoded;
-    for (int i = 1; i <= length;) {
-        const unsigned char c = name.At(i);
-        const int high = c == '%' ? HexValue(name.At(i + 1)) : -1;
-        const int low = c == '%' ? HexValue(name.At(i + 2)) : -1;
+    const std::string_view in = name.View();
+    std::string decoded;
+    decoded.reserve(in.size());
+    for (std::size_t i = 0; i < in.size();) {
+        const auto c = static_cast<unsigned char>(in[i]);
+        const int high = c == '%' && i + 1 < in.size() ? HexValue(static_cast<unsigned char>(in[i + 1])) : -1;
+        const int low = c == '%' && i + 2 < in.size() ? HexValue(static_cast<unsigned char>(in[i + 2])) : -1;
         if (high < 0 || low < 0) {
-            decoded.Push(c);  // a plain byte, or a "%" that starts no escape
+            decoded.push_back(static_cast<char>(c));  // a plain byte, or a "%" that starts no escape
             i += 1;
             continue;
         }
-        if (const int byte = 16 * high + low; byte != 0) decoded.Push(static_cast<unsigned char>(byte));
+        if (const int byte = 16 * high + low; byte != 0) decoded.push_back(static_cast<char>(byte));
         i += 3;
     }
-    return Utf8BytesToText(decoded);
+    return Utf8BytesToText(Bytes(std::move(decoded)));
 }
 
 Text Utf8BytesToText(const Bytes& utf8) {
     if (utf8.IsEmpty()) return {};
+    // The UTF-16 units go straight on to the ANSI conversion, up to the first
+    // unit of value 0 as Utf16BytesToText would take them.
     const std::u16string wide = Utf8ToUtf16(utf8.Str());
-    Bytes units;
-    for (const char16_t u : wide) {
-        units.Push(static_cast<unsigned char>(u & 0xFF));
-        units.Push(static_cast<unsigned char>(u >> 8));
-    }
-    return Utf16BytesToText(units);
+    return Utf16ToAnsi(std::u16string_view(wide).substr(0, wide.find(u'\0')));
 }
 
 Text Utf16BytesToText(const Bytes& utf16) {
     std::u16string wide;
+    wide.reserve(utf16.Size() / 2);
     const unsigned char* p = utf16.Data();
     for (std::size_t i = 0; i + 1 < utf16.Size(); i += 2) {
         const auto unit = static_cast<char16_t>(p[i] | (p[i + 1] << 8));

@@ -1,5 +1,6 @@
 #include "platform/automation/http_request_component.h"
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -12,14 +13,13 @@
 
 #include "platform/code_page.h"
 #include "platform/curl_session.h"
+#include "platform/network_limits.h"
 
 namespace kestrane {
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-constexpr std::size_t kMaxResponseBytes = 64u << 20;
 
 std::string Narrow(const Variant& v) { return v.GetKind() == Variant::Kind::kString ? Utf16ToUtf8(v.String()) : ""; }
 
@@ -33,6 +33,7 @@ std::string LowerAscii(std::string s) {
 bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
 
 struct Response {
+    std::size_t maxBytes = 0;
     long status = 0;
     std::string statusText;
     std::vector<std::string> headerLines;  // without their CR LF
@@ -57,7 +58,9 @@ struct TransferInput {
     std::string user, password;
     bool credentialsForProxy = false;
     std::string clientCertificate;
-    long resolveMs = 0, connectMs = 15000, sendMs = 30000, receiveMs = 30000;
+    long resolveMs = 0, connectMs = 0, sendMs = 0, receiveMs = 0;
+    long totalMs = 0;  // 0: no bound on the whole request
+    std::size_t maxBytes = 0;
 };
 
 struct TransferOutcome {
@@ -124,7 +127,7 @@ std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user
 std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* user) {
     auto* r = static_cast<Response*>(user);
     const std::size_t n = size * count;
-    if (r->body.size() + n > kMaxResponseBytes) return 0;
+    if (r->body.size() + n > r->maxBytes) return 0;
     r->body.append(data, n);
     return n;
 }
@@ -191,9 +194,7 @@ TransferOutcome RunTransfer(const TransferInput& in, const std::atomic<bool>& ab
     if (!in.clientCertificate.empty()) curl_easy_setopt(h, CURLOPT_SSLCERT, in.clientCertificate.c_str());
     const long connectMs = (in.resolveMs > 0 ? in.resolveMs : 0) + (in.connectMs > 0 ? in.connectMs : 0);
     if (in.connectMs > 0) curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, connectMs);
-    if (in.resolveMs > 0 && in.connectMs > 0 && in.sendMs > 0 && in.receiveMs > 0) {
-        curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, in.resolveMs + in.connectMs + in.sendMs + in.receiveMs);
-    }
+    if (in.totalMs > 0) curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, in.totalMs);
     Progress progress{h, &abort, in.sendMs, in.receiveMs};
     curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &OnProgress);
@@ -202,6 +203,7 @@ TransferOutcome RunTransfer(const TransferInput& in, const std::atomic<bool>& ab
     curl_easy_setopt(h, CURLOPT_HEADERDATA, &out.response);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &OnBody);
     curl_easy_setopt(h, CURLOPT_WRITEDATA, &out.response);
+    out.response.maxBytes = in.maxBytes;
 
     const CURLcode rc = curl_easy_perform(h);
     if (rc == CURLE_OK) {
@@ -258,7 +260,7 @@ private:
     bool m_credentialsForProxy = false;
     std::string m_clientCertificate;
     std::int32_t m_autoLogonPolicy = 1;
-    long m_timeouts[4] = {0, 15000, 30000, 30000};
+    std::optional<std::array<long, 4>> m_timeouts;  // set by SetTimeouts; the defaults until then
     std::optional<Response> m_response;
     std::string m_lastError;
     std::atomic<bool> m_abort{false};
@@ -305,10 +307,20 @@ TransferInput HttpRequestComponent::MakeInput(std::optional<std::string> body) c
     in.password = m_password;
     in.credentialsForProxy = m_credentialsForProxy;
     in.clientCertificate = m_clientCertificate;
-    in.resolveMs = m_timeouts[0];
-    in.connectMs = m_timeouts[1];
-    in.sendMs = m_timeouts[2];
-    in.receiveMs = m_timeouts[3];
+    const NetworkLimits limits = CurrentNetworkLimits();
+    in.maxBytes = limits.requestMaxBytes;
+    if (m_timeouts) {
+        const auto& t = *m_timeouts;
+        in.resolveMs = t[0], in.connectMs = t[1], in.sendMs = t[2], in.receiveMs = t[3];
+        const bool allLimited = t[0] > 0 && t[1] > 0 && t[2] > 0 && t[3] > 0;
+        in.totalMs = allLimited ? t[0] + t[1] + t[2] + t[3] : 0;
+    } else {
+        in.resolveMs = static_cast<long>(limits.requestResolve.count());
+        in.connectMs = static_cast<long>(limits.requestConnect.count());
+        in.sendMs = static_cast<long>(limits.requestSend.count());
+        in.receiveMs = static_cast<long>(limits.requestReceive.count());
+        in.totalMs = static_cast<long>(limits.requestTotal.count());
+    }
     return in;
 }
 
@@ -521,7 +533,7 @@ HttpRequestComponent::HttpRequestComponent() {
     });
     DeclareMethod("SetTimeouts", {integer, integer, integer, integer}, [this](std::vector<Variant>& a) {
         std::lock_guard lock(m_mutex);
-        for (int i = 0; i < 4; ++i) m_timeouts[i] = a[static_cast<std::size_t>(i)].Int();
+        m_timeouts = std::array<long, 4>{a[0].Int(), a[1].Int(), a[2].Int(), a[3].Int()};
         return Variant();
     });
     DeclareMethod("SetClientCertificate", {str}, [this](std::vector<Variant>& a) {

@@ -10,10 +10,11 @@
 // (Send before Open, Status before a response), a refused URL, a failed
 // connection or a missing response header raises an error.
 //
-// Time-outs, in milliseconds (SetTimeouts: resolve, connect, send, receive):
-// by default 0 (no limit), 15000, 30000 and 30000; 0 or less means no limit.
-// When all four are limited the whole request is bounded by their sum too;
-// the response body is capped at 64 MiB.
+// Time-outs, in milliseconds (SetTimeouts: resolve, connect, send, receive;
+// 0 or less means no limit): by default those of NetworkLimits, with the whole
+// request bounded by its requestTotal; after SetTimeouts the whole request is
+// bounded by the sum of the four when all are limited. A response body longer
+// than NetworkLimits' requestMaxBytes fails the request.
 
 #include <memory>
 

@@ -1,0 +1,24 @@
+// CookieStore::LoadFromText on arbitrary text, then a save and a load: the
+// saved file holds every cookie that could be written, and nothing else.
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "http/cookie_store.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using namespace kestrane;
+    CookieStore store;
+    store.LoadFromText(Bytes(data, size).ToText());
+    static const std::string path = "/tmp/kestrane-fuzz-cookies-" + std::to_string(::getpid()) + ".ini";
+    std::remove(path.c_str());
+    const bool saved = store.SaveToFile(Text(path));
+    CookieStore back;
+    back.LoadFromFile(Text(path));
+    if (saved && back.CookieCount(Text(), false) > store.CookieCount(Text(), false)) __builtin_trap();
+    std::remove(path.c_str());
+    return 0;
+}
