@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <cstdio>
 #include <string>
 
 #include <nlohmann/json.hpp>
@@ -91,6 +94,24 @@ TEST(CliTest, TheDemoSiteGivesAFullParse) {
     EXPECT_EQ(object.at("name"), "演示文件.txt");
     EXPECT_EQ(object.at("md5"), "767dbc044c255a5f0ffb61acac8c6c59");
 }
+
+#ifdef KESTRANE_WINDOW_PATH
+// Without a window system the window program cannot create its window: it
+// says so with the run-time error report and ends with -1.
+TEST(WindowProgramTest, NoWindowSystemGivesTheStartWindowReport) {
+    const std::string command =
+        "QT_QPA_PLATFORM=no-such-platform " KESTRANE_WINDOW_PATH " 2>&1 >/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string err;
+    char buf[4096];
+    for (std::size_t n; (n = fread(buf, 1, sizeof buf, pipe)) > 0;) err.append(buf, n);
+    const int status = pclose(pipe);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 255);
+    EXPECT_NE(err.find("错误\n运行时出错!\r\n\r\n错误信息：载入启动窗口失败\r\n"), std::string::npos) << err;
+}
+#endif
 
 TEST(CliTest, WrongUsageExitsWithTwo) {
     for (const char* args : {"--bogus http://127.0.0.1/", "--json --aria2 http://127.0.0.1/"}) {

@@ -64,15 +64,15 @@ TEST_F(MainWindowTest, EveryControlStandsWhereTheLayoutPutsIt) {
     EXPECT_EQ(window->frameGeometry().size(), QSize(379, 449));
 
     int order = 0;
-    for (const ControlSpec& spec : ControlTable()) {
-        SCOPED_TRACE(spec.name);
-        EXPECT_EQ(static_cast<int>(spec.id), order++);
-        QWidget* w = window->Widget(spec.id);
+    for (const ControlSpec& entry : ControlTable()) {
+        SCOPED_TRACE(entry.name);
+        EXPECT_EQ(static_cast<int>(entry.id), order++);
+        QWidget* w = window->Widget(entry.id);
         ASSERT_NE(w, nullptr);
-        EXPECT_EQ(w->objectName(), Q(spec.name));
-        EXPECT_EQ(w->geometry(), QRect(spec.left, spec.top, spec.width, spec.height));
-        EXPECT_EQ(w->parentWidget(), spec.parent ? window->Widget(*spec.parent) : window.get());
-        if (spec.kind == ControlKind::kEditBox) {
+        EXPECT_EQ(w->objectName(), Q(entry.name));
+        EXPECT_EQ(w->geometry(), QRect(entry.left, entry.top, entry.width, entry.height));
+        EXPECT_EQ(w->parentWidget(), entry.parent ? window->Widget(*entry.parent) : window.get());
+        if (entry.kind == ControlKind::kEditBox) {
             EXPECT_NE(qobject_cast<QLineEdit*>(w), nullptr);
         }
     }
@@ -82,8 +82,8 @@ TEST_F(MainWindowTest, EveryControlStandsWhereTheLayoutPutsIt) {
         if (auto* w = qobject_cast<QWidget*>(child)) topLevel.push_back(w);
     }
     QList<QWidget*> wantTopLevel;
-    for (const ControlSpec& spec : ControlTable()) {
-        if (!spec.parent) wantTopLevel.push_back(window->Widget(spec.id));
+    for (const ControlSpec& entry : ControlTable()) {
+        if (!entry.parent) wantTopLevel.push_back(window->Widget(entry.id));
     }
     EXPECT_EQ(topLevel, wantTopLevel);
 }

@@ -84,30 +84,30 @@ MainWindow::MainWindow(DesktopServices& desktop) : m_desktop(desktop) {
     QFont windowFont = font();
     windowFont.setPixelSize(12);
     setFont(windowFont);
-    for (const ControlSpec& spec : ControlTable()) m_widgets[static_cast<std::size_t>(spec.id)] = CreateControl(spec);
+    for (const ControlSpec& entry : ControlTable()) m_widgets[static_cast<std::size_t>(entry.id)] = CreateControl(entry);
     OnMainWindowCreated(*this);
 }
 
-QWidget* MainWindow::CreateControl(const ControlSpec& spec) {
-    QWidget* parent = spec.parent ? Widget(*spec.parent) : this;
-    const QString text = QString::fromUtf8(spec.startText);
+QWidget* MainWindow::CreateControl(const ControlSpec& entry) {
+    QWidget* parent = entry.parent ? Widget(*entry.parent) : this;
+    const QString text = QString::fromUtf8(entry.startText);
     QWidget* w = nullptr;
-    switch (spec.kind) {
+    switch (entry.kind) {
         case ControlKind::kGroupBox:
             w = new QGroupBox(text, parent);
             break;
         case ControlKind::kLabel: {
             auto* label = new QLabel(text, parent);
             label->setTextFormat(Qt::PlainText);  // a file name is shown as it is, never as markup
-            label->setWordWrap(spec.look.wraps);
-            label->setAlignment((spec.look.centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter);
+            label->setWordWrap(entry.look.wraps);
+            label->setAlignment((entry.look.centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter);
             w = label;
             break;
         }
         case ControlKind::kEditBox: {
             std::function<void()> onPressed;
-            if (IsAddressBox(spec.id)) {
-                onPressed = [this, id = spec.id] { OnAddressBoxPressed(*this, id, m_desktop); };
+            if (IsAddressBox(entry.id)) {
+                onPressed = [this, id = entry.id] { OnAddressBoxPressed(*this, id, m_desktop); };
             }
             auto* edit = new PressableLineEdit(parent, std::move(onPressed));
             edit->setText(text);
@@ -116,9 +116,9 @@ QWidget* MainWindow::CreateControl(const ControlSpec& spec) {
         }
         case ControlKind::kPushButton: {
             auto* button = new QPushButton(text, parent);
-            if (spec.id == Control::按钮1) {
+            if (entry.id == Control::按钮1) {
                 connect(button, &QPushButton::clicked, this, [this] { OnParseClicked(*this); });
-            } else if (spec.id == Control::按钮_复制MD5) {
+            } else if (entry.id == Control::按钮_复制MD5) {
                 connect(button, &QPushButton::clicked, this, [this] { OnCopyMd5Clicked(*this, m_desktop); });
             }
             w = button;
@@ -128,9 +128,9 @@ QWidget* MainWindow::CreateControl(const ControlSpec& spec) {
             w = new QRadioButton(text, parent);
             break;
     }
-    w->setObjectName(QString::fromUtf8(spec.name));
-    w->setGeometry(spec.left, spec.top, spec.width, spec.height);
-    ApplyLook(w, spec.look);
+    w->setObjectName(QString::fromUtf8(entry.name));
+    w->setGeometry(entry.left, entry.top, entry.width, entry.height);
+    ApplyLook(w, entry.look);
     return w;
 }
 

@@ -5,7 +5,7 @@
 namespace kestrane {
 
 MemoryWindow::MemoryWindow() {
-    for (const ControlSpec& spec : ControlTable()) m_texts[Index(spec.id)] = Text::FromUtf8(spec.startText);
+    for (const ControlSpec& entry : ControlTable()) m_texts[Index(entry.id)] = Text::FromUtf8(entry.startText);
     OnMainWindowCreated(*this);
 }
 
