@@ -134,7 +134,8 @@ LoopbackServer::~LoopbackServer() {
 }
 
 std::string LoopbackServer::Url(const std::string& path) const {
-    return "http://" + m_address + ":" + std::to_string(m_port) + path;
+    // Port 80 is left out, as a browser writes it.
+    return "http://" + m_address + (m_port == 80 ? "" : ":" + std::to_string(m_port)) + path;
 }
 
 std::vector<ServedRequest> LoopbackServer::Requests() const {

@@ -53,7 +53,7 @@ public:
 
     std::uint16_t Port() const { return m_port; }
     const std::string& Address() const { return m_address; }
-    // "http://address:port" followed by `path`.
+    // "http://address:port" followed by `path` (no ":80" for port 80).
     std::string Url(const std::string& path = "/") const;
     std::vector<ServedRequest> Requests() const;
 
