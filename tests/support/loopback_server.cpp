@@ -125,12 +125,12 @@ LoopbackServer::~LoopbackServer() {
     m_stopping = true;
     m_acceptThread.join();
     close(m_listenFd);
-    std::vector<std::thread> workers;
+    std::vector<Worker> workers;
     {
         std::lock_guard lock(m_mutex);
         workers.swap(m_workers);
     }
-    for (auto& w : workers) w.join();
+    for (auto& w : workers) w.thread.join();
 }
 
 std::string LoopbackServer::Url(const std::string& path) const {
@@ -150,7 +150,17 @@ void LoopbackServer::AcceptLoop() {
         const int fd = accept(m_listenFd, nullptr, nullptr);
         if (fd < 0) continue;
         std::lock_guard lock(m_mutex);
-        m_workers.emplace_back([this, fd] { Serve(fd); });
+        std::erase_if(m_workers, [](Worker& w) {
+            if (!w.done->load()) return false;
+            w.thread.join();
+            return true;
+        });
+        auto done = std::make_shared<std::atomic<bool>>(false);
+        m_workers.push_back({std::thread([this, fd, done] {
+                                 Serve(fd);
+                                 done->store(true);
+                             }),
+                             done});
     }
 }
 

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -69,7 +70,11 @@ private:
     std::thread m_acceptThread;
     mutable std::mutex m_mutex;
     std::vector<ServedRequest> m_requests;
-    std::vector<std::thread> m_workers;
+    struct Worker {
+        std::thread thread;
+        std::shared_ptr<std::atomic<bool>> done;
+    };
+    std::vector<Worker> m_workers;  // finished ones are joined as new connections come
 };
 
 // A server that answers fixed paths with fixed replies and 404 elsewhere.
