@@ -9,11 +9,21 @@ runs=${RUNS:-30}
 mirror=127.0.0.90
 
 out=$(mktemp -d)
-build-bench/tools/kestrane-demo-site --mirror-host $mirror >"$out/site" 2>/dev/null &
-site=$!
+site=
 trap 'kill $site 2>/dev/null; rm -rf "$out"' EXIT
-for _ in $(seq 50); do [ -s "$out/site" ] && break; sleep 0.1; done
+# Port 80 may still be held for a moment by a site that is shutting down.
+for _ in $(seq 20); do
+  build-bench/tools/kestrane-demo-site --mirror-host $mirror >"$out/site" 2>/dev/null &
+  site=$!
+  for _ in $(seq 20); do [ -s "$out/site" ] && break; kill -0 $site 2>/dev/null || break; sleep 0.1; done
+  [ -s "$out/site" ] && break
+  sleep 0.3
+done
 share=$(head -n 1 "$out/site")
+if [ -z "$share" ]; then
+  echo "cli_vs_curl: the demo site did not start (is port 80 of $mirror taken?)" >&2
+  exit 1
+fi
 json=$(build-bench/src/kestrane-cli --json "$share")
 address1=$(python3 -c 'import json,sys; print(json.loads(sys.argv[1])["address1"])' "$json")
 address2=$(python3 -c 'import json,sys; print(json.loads(sys.argv[1])["address2"])' "$json")

@@ -14,7 +14,7 @@ xvfb=$!
 sleep 1
 export DISPLAY=:97 KESTRANE_QUIT_WHEN_SHOWN=1
 hyperfine --style basic --warmup 3 --runs "$runs" --export-json "$out/w.json" build-bench/src/kestrane >/dev/null
-python3 -c 'import json,sys; r=json.load(open(sys.argv[1]))["results"][0]; print(f"window start to shown: median {r[\"median\"]*1000:.0f} ms (goal < 250 ms)")' "$out/w.json"
+python3 -c "import json,sys; r=json.load(open(sys.argv[1]))['results'][0]; print('window start to shown: median %.0f ms (goal < 250 ms)' % (r['median']*1000))" "$out/w.json"
 /usr/bin/time -f "%M" -o "$out/wmem" build-bench/src/kestrane
 echo "window peak memory: $(( $(cat "$out/wmem") / 1024 )) MB (goal < 60 MB)"
 
