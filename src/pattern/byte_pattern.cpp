@@ -11,19 +11,24 @@
 namespace kestrane {
 
 struct BytePattern::Compiled {
-    boost::regex regex;
     std::optional<LazySpanPlan> plan;
+    boost::regex regex;  // compiled only when there is no plan
 };
 
 BytePattern::BytePattern(std::string_view pattern, Engine engine) {
+    if (engine == Engine::kFastest) {
+        // Every pattern the planner accepts is valid Perl syntax: no need to compile it twice.
+        if (auto plan = PlanLazySpan(pattern)) {
+            m_compiled = std::make_unique<Compiled>(Compiled{std::move(plan), boost::regex()});
+            return;
+        }
+    }
     try {
         m_compiled = std::make_unique<Compiled>(
-            Compiled{boost::regex(pattern.begin(), pattern.end(), boost::regex::perl | boost::regex::mod_s), {}});
+            Compiled{std::nullopt, boost::regex(pattern.begin(), pattern.end(), boost::regex::perl | boost::regex::mod_s)});
     } catch (const std::exception&) {
         m_compiled.reset();
-        return;
     }
-    if (engine == Engine::kFastest) m_compiled->plan = PlanLazySpan(pattern);
 }
 
 BytePattern::~BytePattern() = default;
