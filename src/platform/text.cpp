@@ -114,12 +114,20 @@ std::vector<Text> Text::Split(const Text& separator) const {
         pieces.push_back(*this);
         return pieces;
     }
-    int from = 1;
-    for (int at = Find(separator, from); at != -1; at = Find(separator, from)) {
-        pieces.push_back(Mid(from, at - from));
-        from = at + separator.Length();
+    // One walk over the characters, finding each separator as Find would.
+    const std::string_view s = m_bytes;
+    const std::string_view sep = separator.m_bytes;
+    std::size_t pieceStart = 0;
+    for (std::size_t i = 0; i + sep.size() <= s.size();) {
+        if (s.compare(i, sep.size(), sep) != 0) {
+            i += static_cast<std::size_t>(CharLength(s, i));
+            continue;
+        }
+        pieces.emplace_back(s.substr(pieceStart, i - pieceStart));
+        pieceStart = i + sep.size();
+        while (i < pieceStart) i += static_cast<std::size_t>(CharLength(s, i));
     }
-    if (from <= Length()) pieces.push_back(Mid(from, Length() - from + 1));
+    if (pieceStart < s.size()) pieces.emplace_back(s.substr(pieceStart));
     return pieces;
 }
 
