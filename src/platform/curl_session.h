@@ -6,6 +6,9 @@
 #include <curl/curl.h>
 
 #include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
 
 namespace kestrane {
 
@@ -29,6 +32,14 @@ CurlEasy MakeCurlEasy();
 
 // Appends `header` to `list`, keeping the list when allocation fails.
 void AppendHeader(CurlSlist& list, const char* header);
+
+// The status code and reason phrase of a status line ("HTTP/1.1 400 Bad
+// Request", line end included or not); nothing for any other header line.
+struct StatusLine {
+    long code = 0;
+    std::string reason;
+};
+std::optional<StatusLine> ParseStatusLine(std::string_view line);
 
 // The agent string the program presents to web servers.
 inline constexpr const char* kBrowserAgent = "Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)";

@@ -9,20 +9,9 @@ namespace kestrane {
 
 namespace {
 
-struct StatusLine {
-    std::optional<std::string> text;
-};
-
 std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user) {
-    auto* status = static_cast<StatusLine*>(user);
     const std::size_t n = size * count;
-    std::string line(data, n);
-    if (line.starts_with("HTTP/")) {
-        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-        const auto s1 = line.find(' ');
-        const auto s2 = s1 == std::string::npos ? std::string::npos : line.find(' ', s1 + 1);
-        status->text = s2 == std::string::npos ? std::string() : line.substr(s2 + 1);
-    }
+    if (auto status = ParseStatusLine(std::string_view(data, n))) *static_cast<std::optional<std::string>*>(user) = status->reason;
     return n;
 }
 
@@ -56,7 +45,7 @@ std::optional<Text> ProbeStatusText(const Text& serverName, const Text& objectPa
     CURL* h = easy.get();
     const std::string url = "http://" + serverName.Str() + ":80/";
     const std::string target = objectPath.IsEmpty() ? std::string("/") : objectPath.Str();
-    StatusLine status;
+    std::optional<std::string> reason;
     curl_easy_setopt(h, CURLOPT_URL, url.c_str());
     curl_easy_setopt(h, CURLOPT_REQUEST_TARGET, target.c_str());
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http");
@@ -70,11 +59,11 @@ std::optional<Text> ProbeStatusText(const Text& serverName, const Text& objectPa
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(limits.probeConnect.count()));
     curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(limits.probeTotal.count()));
     curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &OnHeader);
-    curl_easy_setopt(h, CURLOPT_HEADERDATA, &status);
+    curl_easy_setopt(h, CURLOPT_HEADERDATA, &reason);
     curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &OnBody);
     curl_easy_perform(h);  // a body cut short on purpose is no failure of the probe
-    if (!status.text) return std::nullopt;
-    return Text(*status.text);
+    if (!reason) return std::nullopt;
+    return Text(*reason);
 }
 
 }  // namespace kestrane

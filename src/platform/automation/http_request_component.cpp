@@ -106,18 +106,11 @@ std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user
     const std::size_t n = size * count;
     std::string line(data, n);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-    if (line.starts_with("HTTP/")) {
+    if (auto status = ParseStatusLine(line)) {
         // A new response begins (after a redirect or a 100 Continue).
         r->headerLines.clear();
-        r->status = 0;
-        r->statusText.clear();
-        const auto s1 = line.find(' ');
-        if (s1 != std::string::npos) {
-            const auto s2 = line.find(' ', s1 + 1);
-            r->status = std::strtol(line.substr(s1 + 1, s2 == std::string::npos ? std::string::npos : s2 - s1 - 1).c_str(),
-                                    nullptr, 10);
-            if (s2 != std::string::npos) r->statusText = line.substr(s2 + 1);
-        }
+        r->status = status->code;
+        r->statusText = std::move(status->reason);
     } else if (!line.empty()) {
         r->headerLines.push_back(line);
     }
