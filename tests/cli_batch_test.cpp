@@ -12,13 +12,13 @@
 
 #include "cli/output_format.h"
 #include "support/cli_runner.h"
-#include "support/loopback_server.h"
+#include "loopback/loopback_server.h"
 
 namespace kestrane {
 namespace {
 
-using test::PageServer;
-using test::Redirect;
+using loopback::PageServer;
+using loopback::Redirect;
 
 using RunResult = test::CliRun;
 

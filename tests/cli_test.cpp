@@ -10,12 +10,12 @@
 #include <nlohmann/json.hpp>
 
 #include "support/cli_runner.h"
-#include "support/loopback_server.h"
+#include "loopback/loopback_server.h"
 
 namespace kestrane {
 namespace {
 
-using test::PageServer;
+using loopback::PageServer;
 
 using RunResult = test::CliRun;
 
@@ -64,14 +64,14 @@ TEST(CliTest, FollowsTheLinkToBothMirrors) {
     PageServer second("127.0.0.52", 80);
     PageServer third("127.0.0.53");
     share.SetPage("/s/3", ";;_dlink=\"" + share.Url("/f") + "\";if");
-    share.Set("/f", test::Redirect("http://127.0.0.52/hop"));
-    second.Set("/hop", test::Redirect(third.Url("/end")));
+    share.Set("/f", loopback::Redirect("http://127.0.0.52/hop"));
+    second.Set("/hop", loopback::Redirect(third.Url("/end")));
     const auto object = nlohmann::json::parse(RunCli("--json " + share.Url("/s/3")).out);
     EXPECT_EQ(object.at("address1"), share.Url("/f"));
     EXPECT_EQ(object.at("address2"), "http://127.0.0.52/hop");
     EXPECT_EQ(object.at("address3"), third.Url("/end"));
 
-    second.Set("/hop", test::HttpReply(400, "Bad Request", ""));
+    second.Set("/hop", loopback::HttpReply(400, "Bad Request", ""));
     const auto bad = nlohmann::json::parse(RunCli("--json " + share.Url("/s/3")).out);
     EXPECT_EQ(bad.at("address2"), "http://127.0.0.52/hop");
     EXPECT_EQ(bad.at("address3"), "");

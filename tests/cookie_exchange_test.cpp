@@ -5,14 +5,14 @@
 #include "http/cookie_store.h"
 #include "http/http_request.h"
 #include "http/text_between.h"
-#include "support/loopback_server.h"
+#include "loopback/loopback_server.h"
 
 namespace kestrane {
 namespace {
 
-using test::HttpReply;
-using test::PageServer;
-using test::ServedRequest;
+using loopback::HttpReply;
+using loopback::PageServer;
+using loopback::ServedRequest;
 
 class CookieExchangeTest : public ::testing::Test {
 protected:

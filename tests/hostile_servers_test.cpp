@@ -11,7 +11,7 @@
 #include "http/mirror_probes.h"
 #include "platform/network_limits.h"
 #include "platform/page_fetch.h"
-#include "support/loopback_server.h"
+#include "loopback/loopback_server.h"
 #include "support/recording_window.h"
 
 namespace kestrane {
@@ -19,12 +19,12 @@ namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-using test::HttpReply;
-using test::LoopbackServer;
-using test::PageServer;
-using test::Redirect;
-using test::Reply;
-using test::ServedRequest;
+using loopback::HttpReply;
+using loopback::LoopbackServer;
+using loopback::PageServer;
+using loopback::Redirect;
+using loopback::Reply;
+using loopback::ServedRequest;
 
 Reply Silent() {
     Reply r;

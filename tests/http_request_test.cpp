@@ -8,17 +8,17 @@
 #include "platform/automation/dispatch.h"
 #include "platform/automation/http_request_component.h"
 #include "platform/code_page.h"
-#include "support/loopback_server.h"
+#include "loopback/loopback_server.h"
 
 namespace kestrane {
 namespace {
 
-using test::HttpReply;
-using test::LoopbackServer;
-using test::PageServer;
-using test::Redirect;
-using test::Reply;
-using test::ServedRequest;
+using loopback::HttpReply;
+using loopback::LoopbackServer;
+using loopback::PageServer;
+using loopback::Redirect;
+using loopback::Reply;
+using loopback::ServedRequest;
 
 std::string LastErrorUtf8(const HttpRequest& r) { return AnsiToUtf8(r.LastError()); }
 

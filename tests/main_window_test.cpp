@@ -17,7 +17,7 @@
 #include <QTimer>
 
 #include "platform/code_page.h"
-#include "support/loopback_server.h"
+#include "loopback/loopback_server.h"
 
 namespace kestrane {
 namespace {
@@ -154,7 +154,7 @@ TEST_F(MainWindowTest, LabelsShowMarkupAsPlainText) {
 }
 
 TEST_F(MainWindowTest, TheParseButtonParsesALoopbackPage) {
-    test::PageServer server;
+    loopback::PageServer server;
     server.SetPage("/s/1", R"(;;_dlink="http://127.0.0.9/f?a=1";if)");
     Edit(编辑框_百度)->setText(QString::fromStdString(server.Url("/s/1")));
     QTest::mouseClick(window->Widget(按钮1), Qt::LeftButton);

@@ -2,16 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include "support/loopback_server.h"
+#include "loopback/loopback_server.h"
 
 namespace kestrane {
 namespace {
 
-using test::HttpReply;
-using test::LoopbackServer;
-using test::PageServer;
-using test::Redirect;
-using test::ServedRequest;
+using loopback::HttpReply;
+using loopback::LoopbackServer;
+using loopback::PageServer;
+using loopback::Redirect;
+using loopback::ServedRequest;
 
 TEST(SplitProbeUrlTest, Table) {
     struct Case {

@@ -4,17 +4,17 @@
 #include <gtest/gtest.h>
 
 #include "app/parse_command.h"
-#include "support/loopback_server.h"
+#include "loopback/loopback_server.h"
 #include "support/recording_window.h"
 
 namespace kestrane {
 namespace {
 
 using enum Control;
-using test::HttpReply;
-using test::PageServer;
+using loopback::HttpReply;
+using loopback::PageServer;
 using test::RecordingWindow;
-using test::Redirect;
+using loopback::Redirect;
 using test::WindowWrite;
 
 std::string Page(const std::string& link) { return "<script>;;_dlink=\"" + link + "\";if(1)</script>"; }

@@ -2,15 +2,15 @@
 
 #include <gtest/gtest.h>
 
-#include "support/loopback_server.h"
+#include "loopback/loopback_server.h"
 
 namespace kestrane {
 namespace {
 
-using test::HttpReply;
-using test::PageServer;
-using test::Redirect;
-using test::Reply;
+using loopback::HttpReply;
+using loopback::PageServer;
+using loopback::Redirect;
+using loopback::Reply;
 
 TEST(FetchPageBytesTest, SendsTheBrowserRequestWithoutTheFragment) {
     PageServer server;

@@ -2,14 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include "support/loopback_server.h"
+#include "loopback/loopback_server.h"
 #include "support/recording_window.h"
 
 namespace kestrane {
 namespace {
 
 using enum Control;
-using test::PageServer;
+using loopback::PageServer;
 using test::RecordingWindow;
 using test::WindowWrite;
 

@@ -12,13 +12,13 @@
 #include <cstdio>
 #include <string>
 
-#include "support/loopback_server.h"
+#include "loopback/loopback_server.h"
 
 namespace {
 
-using kestrane::test::HttpReply;
-using kestrane::test::PageServer;
-using kestrane::test::Redirect;
+using kestrane::loopback::HttpReply;
+using kestrane::loopback::PageServer;
+using kestrane::loopback::Redirect;
 
 std::string DemoFile() {
     std::string content;

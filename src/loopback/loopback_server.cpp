@@ -1,4 +1,4 @@
-#include "support/loopback_server.h"
+#include "loopback/loopback_server.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -11,7 +11,7 @@
 #include <cctype>
 #include <stdexcept>
 
-namespace kestrane::test {
+namespace kestrane::loopback {
 
 namespace {
 
@@ -211,4 +211,4 @@ void PageServer::Set(const std::string& target, Reply reply) {
     m_routes[target] = std::move(reply);
 }
 
-}  // namespace kestrane::test
+}  // namespace kestrane::loopback

@@ -1,6 +1,6 @@
 #pragma once
 
-// A real HTTP server on a loopback address, for tests. Each connection gets
+// A real HTTP server on a loopback address, for the tests and the demo site. Each connection gets
 // one request and one scripted reply; every request is recorded.
 
 #include <atomic>
@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-namespace kestrane::test {
+namespace kestrane::loopback {
 
 struct ServedRequest {
     std::string method;
@@ -92,4 +92,4 @@ private:
     LoopbackServer m_server;
 };
 
-}  // namespace kestrane::test
+}  // namespace kestrane::loopback
