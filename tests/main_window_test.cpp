@@ -64,7 +64,7 @@ TEST_F(MainWindowTest, EveryControlStandsWhereTheLayoutPutsIt) {
     EXPECT_EQ(window->frameGeometry().size(), QSize(379, 449));
 
     int order = 0;
-    for (const ControlSpec& entry : ControlTable()) {
+    for (const ControlLayout& entry : ControlTable()) {
         SCOPED_TRACE(entry.name);
         EXPECT_EQ(static_cast<int>(entry.id), order++);
         QWidget* w = window->Widget(entry.id);
@@ -82,7 +82,7 @@ TEST_F(MainWindowTest, EveryControlStandsWhereTheLayoutPutsIt) {
         if (auto* w = qobject_cast<QWidget*>(child)) topLevel.push_back(w);
     }
     QList<QWidget*> wantTopLevel;
-    for (const ControlSpec& entry : ControlTable()) {
+    for (const ControlLayout& entry : ControlTable()) {
         if (!entry.parent) wantTopLevel.push_back(window->Widget(entry.id));
     }
     EXPECT_EQ(topLevel, wantTopLevel);

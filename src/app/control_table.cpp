@@ -28,7 +28,7 @@ ControlLook Banner() {
 }
 using enum ControlKind;
 
-const std::array<ControlSpec, kControlCount> kTable{{
+const std::array<ControlLayout, kControlCount> kTable{{
     // id, name, kind, parent, left, top, width, height, start text, look
     {分组框3, "分组框3", kGroupBox, std::nullopt, 16, 274, 344, 78, "", {}},
     {标签11, "标签11", kLabel, 分组框3, 16, 14, 320, 40,
@@ -62,9 +62,7 @@ const std::array<ControlSpec, kControlCount> kTable{{
 
 }  // namespace
 
-const std::array<ControlSpec, kControlCount>& ControlTable() { return kTable; }
-
-const ControlSpec& SpecOf(Control id) { return kTable[static_cast<std::size_t>(id)]; }
+const std::array<ControlLayout, kControlCount>& ControlTable() { return kTable; }
 
 bool IsAddressBox(Control id) {
     return id == 编辑框_下载地址 || id == 编辑框_下载地址2 || id == 编辑框_下载地址3;

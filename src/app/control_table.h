@@ -28,7 +28,7 @@ struct ControlLook {
     bool wraps = false;
 };
 
-struct ControlSpec {
+struct ControlLayout {
     Control id;
     const char* name;  // UTF-8, as the window names it
     ControlKind kind;
@@ -44,8 +44,7 @@ inline constexpr int kWindowTop = 50;
 inline constexpr int kWindowOuterWidth = 379;
 inline constexpr int kWindowOuterHeight = 449;
 
-const std::array<ControlSpec, kControlCount>& ControlTable();
-const ControlSpec& SpecOf(Control id);
+const std::array<ControlLayout, kControlCount>& ControlTable();
 
 // The three download-address boxes, which copy themselves when pressed.
 bool IsAddressBox(Control id);

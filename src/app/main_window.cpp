@@ -84,11 +84,11 @@ MainWindow::MainWindow(DesktopServices& desktop) : m_desktop(desktop) {
     QFont windowFont = font();
     windowFont.setPixelSize(12);
     setFont(windowFont);
-    for (const ControlSpec& entry : ControlTable()) m_widgets[static_cast<std::size_t>(entry.id)] = CreateControl(entry);
+    for (const ControlLayout& entry : ControlTable()) m_widgets[static_cast<std::size_t>(entry.id)] = CreateControl(entry);
     OnMainWindowCreated(*this);
 }
 
-QWidget* MainWindow::CreateControl(const ControlSpec& entry) {
+QWidget* MainWindow::CreateControl(const ControlLayout& entry) {
     QWidget* parent = entry.parent ? Widget(*entry.parent) : this;
     const QString text = QString::fromUtf8(entry.startText);
     QWidget* w = nullptr;

@@ -39,7 +39,7 @@ public:
     void SetChecked(Control radio, int checked) override;
 
 private:
-    QWidget* CreateControl(const ControlSpec& entry);
+    QWidget* CreateControl(const ControlLayout& entry);
 
     DesktopServices& m_desktop;
     std::array<QWidget*, kControlCount> m_widgets{};

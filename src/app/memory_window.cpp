@@ -5,7 +5,7 @@
 namespace kestrane {
 
 MemoryWindow::MemoryWindow() {
-    for (const ControlSpec& entry : ControlTable()) m_texts[Index(entry.id)] = Text::FromUtf8(entry.startText);
+    for (const ControlLayout& entry : ControlTable()) m_texts[Index(entry.id)] = Text::FromUtf8(entry.startText);
     OnMainWindowCreated(*this);
 }
 
