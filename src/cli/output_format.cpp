@@ -5,6 +5,8 @@
 #include <cctype>
 #include <vector>
 
+#include "cli/terminal_text.h"
+
 namespace kestrane {
 
 namespace {
@@ -26,10 +28,7 @@ bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
 // A download address aria2 can fetch: an absolute http or https URL. Bytes
 // that would break the line (white space, controls) are percent-encoded.
 std::string Aria2Uri(const std::string& address) {
-    std::string lower;
-    for (char c : address.substr(0, 8)) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (!lower.starts_with("http://") && !lower.starts_with("https://")) return {};
-    if (lower == "http://" && address.size() == 7) return {};
+    if (!IsDownloadAddress(address)) return {};
     std::string out;
     static constexpr char kHex[] = "0123456789ABCDEF";
     for (const char c : address) {
@@ -58,8 +57,9 @@ bool IsMd5(const std::string& s) {
 std::string FormatPlain(const ParseResult& r, bool batch, std::size_t index) {
     std::string out;
     if (batch && index > 0) out += "\n";
-    if (batch) out += "share: " + r.share + "\n";
-    for (const Field& f : kFields) out += std::string(f.key) + ": " + r.*f.member + "\n";
+    if (batch) out += "share: " + TerminalSafe(r.share) + "\n";
+    for (const Field& f : kFields) out += std::string(f.key) + ": " + TerminalSafe(r.*f.member) + "\n";
+    if (r.gid) out += "gid: " + TerminalSafe(*r.gid) + "\n";
     return out;
 }
 
@@ -67,6 +67,7 @@ std::string FormatJson(const ParseResult& r, bool batch) {
     nlohmann::ordered_json object;
     if (batch) object["share"] = r.share;
     for (const Field& f : kFields) object[f.key] = r.*f.member;
+    if (r.gid) object["gid"] = *r.gid;
     // Every text here comes out of the code-page module as valid UTF-8; replace rather than throw all the same.
     return object.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
 }
@@ -81,23 +82,31 @@ std::string SafeFileName(const std::string& name) {
     return out;
 }
 
-std::string FormatAria2(const ParseResult& r) {
-    std::vector<std::string> mirrors;
+std::optional<Aria2Download> MakeAria2Download(const ParseResult& r) {
+    Aria2Download d;
     const std::string first = Aria2Uri(r.address1);
-    if (first.empty()) return "# no link: " + r.share + "\n";
-    mirrors.push_back(first);
+    if (first.empty()) return std::nullopt;
+    d.uris.push_back(first);
     for (const std::string* a : {&r.address2, &r.address3}) {
-        if (std::string uri = Aria2Uri(*a); !uri.empty()) mirrors.push_back(std::move(uri));
+        if (std::string uri = Aria2Uri(*a); !uri.empty()) d.uris.push_back(std::move(uri));
     }
-    std::string out;
-    for (std::size_t i = 0; i < mirrors.size(); ++i) out += (i ? "\t" : "") + mirrors[i];
-    out += "\n";
-    if (!r.name.empty()) out += " out=" + SafeFileName(r.name) + "\n";
+    if (!r.name.empty()) d.out = SafeFileName(r.name);
     if (IsMd5(r.md5)) {
-        std::string lower;
-        for (const char c : r.md5) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        out += " checksum=md5=" + lower + "\n";
+        d.checksum = "md5=";
+        for (const char c : r.md5) d.checksum += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     }
+    return d;
+}
+
+std::string FormatAria2(const ParseResult& r, const std::vector<std::string>& headers) {
+    const auto d = MakeAria2Download(r);
+    if (!d) return "# no link: " + TerminalSafe(r.share) + "\n";
+    std::string out;
+    for (std::size_t i = 0; i < d->uris.size(); ++i) out += (i ? "\t" : "") + d->uris[i];
+    out += "\n";
+    if (!d->out.empty()) out += " out=" + d->out + "\n";
+    if (!d->checksum.empty()) out += " checksum=" + d->checksum + "\n";
+    for (const std::string& header : headers) out += " header=" + header + "\n";
     return out;
 }
 

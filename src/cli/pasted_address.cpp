@@ -1,0 +1,134 @@
+#include "cli/pasted_address.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <string_view>
+
+#include "platform/code_page.h"
+
+namespace kestrane {
+
+namespace {
+
+bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
+    if (s.size() < prefix.size()) return false;
+    for (std::size_t i = 0; i < prefix.size(); ++i) {
+        if (std::tolower(static_cast<unsigned char>(s[i])) != prefix[i]) return false;
+    }
+    return true;
+}
+
+std::size_t FindAddressStart(std::string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (StartsWithNoCase(text.substr(i), "http://") || StartsWithNoCase(text.substr(i), "https://")) return i;
+    }
+    return std::string_view::npos;
+}
+
+// The code point of the UTF-8 sequence at `i` (valid UTF-8 assumed) and its length.
+char32_t CodePointAt(std::string_view s, std::size_t i, std::size_t& length) {
+    const auto b0 = static_cast<unsigned char>(s[i]);
+    if (b0 < 0x80) {
+        length = 1;
+        return b0;
+    }
+    length = b0 >= 0xF0 ? 4 : b0 >= 0xE0 ? 3 : 2;
+    char32_t cp = b0 & (0x3F >> (length - 1));
+    for (std::size_t k = 1; k < length; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
+    return cp;
+}
+
+// Characters that end an address written in running text.
+bool EndsAddress(char32_t c) {
+    if (c <= 0x20 || c == 0x7F) return true;
+    if (c == '<' || c == '>' || c == '"' || c == '\'' || c == '`') return true;
+    if (c >= 0x2000 && c <= 0x206F) return true;  // general punctuation: spaces, quotes, dashes
+    if (c >= 0x3000 && c <= 0x303F) return true;  // CJK symbols and punctuation: 、。「」
+    if (c >= 0xFF00 && c <= 0xFF65) return true;  // full-width forms: ，：（）
+    return false;
+}
+
+std::string TrimTrailingPunctuation(std::string address) {
+    constexpr std::array<std::pair<char, char>, 3> kPairs{{{'(', ')'}, {'[', ']'}, {'{', '}'}}};
+    while (!address.empty()) {
+        const char last = address.back();
+        if (std::string_view(".,;:!?").find(last) != std::string_view::npos) {
+            address.pop_back();
+            continue;
+        }
+        const auto pair = std::find_if(kPairs.begin(), kPairs.end(), [&](const auto& p) { return p.second == last; });
+        if (pair == kPairs.end()) break;
+        const auto opens = std::count(address.begin(), address.end(), pair->first);
+        const auto closes = std::count(address.begin(), address.end(), pair->second);
+        if (closes <= opens) break;  // "…/a_(b)" keeps its bracket
+        address.pop_back();
+    }
+    return address;
+}
+
+// "提取码: abcd" (or 提取碼, 密码, 密碼; ASCII or full-width colon; spaces) in
+// the text around the address: the four letters or digits.
+std::string FindExtractionCode(std::string_view around) {
+    for (const std::string_view label : {"提取码", "提取碼", "密码", "密碼"}) {
+        for (std::size_t at = around.find(label); at != std::string_view::npos; at = around.find(label, at + 1)) {
+            std::size_t i = at + label.size();
+            const auto skip = [&] {
+                for (bool moved = true; moved;) {
+                    moved = false;
+                    for (const std::string_view filler : {" ", "\t", ":", "：", "　", "="}) {
+                        if (around.substr(i).starts_with(filler)) {
+                            i += filler.size();
+                            moved = true;
+                        }
+                    }
+                }
+            };
+            skip();
+            std::size_t n = 0;
+            while (i + n < around.size() && std::isalnum(static_cast<unsigned char>(around[i + n]))) ++n;
+            if (n == 4) return std::string(around.substr(i, n));
+        }
+    }
+    return {};
+}
+
+}  // namespace
+
+PastedAddress ExtractShareAddress(const std::string& text) {
+    PastedAddress out;
+    if (!IsValidUtf8(text)) {
+        out.problem = "not valid UTF-8";
+        return out;
+    }
+    for (const char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        if ((b < 0x20 && c != '\t') || b == 0x7F) {
+            out.problem = "holds a control character";
+            return out;
+        }
+    }
+    const std::string_view view(text);
+    const std::size_t start = FindAddressStart(view);
+    if (start == std::string_view::npos) {
+        out.problem = "no http or https address in it";
+        return out;
+    }
+    std::size_t end = start;
+    while (end < view.size()) {
+        std::size_t length = 0;
+        if (EndsAddress(CodePointAt(view, end, length))) break;
+        end += length;
+    }
+    out.address = TrimTrailingPunctuation(std::string(view.substr(start, end - start)));
+    const std::size_t schemeLength = StartsWithNoCase(out.address, "https://") ? 8 : 7;
+    if (out.address.size() == schemeLength) {
+        out.problem = "no http or https address in it";
+        out.address.clear();
+        return out;
+    }
+    out.extractionCode = FindExtractionCode(std::string(view.substr(0, start)) + " " + std::string(view.substr(end)));
+    return out;
+}
+
+}  // namespace kestrane
