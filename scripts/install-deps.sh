@@ -10,7 +10,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
   clang libclang-rt-14-dev
   fonts-wqy-zenhei xvfb xauth
-  ca-certificates curl hyperfine time
+  ca-certificates curl hyperfine time aria2
 )
 
 missing=()

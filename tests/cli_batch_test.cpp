@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <map>
+#include <optional>
+#include <thread>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -71,8 +75,8 @@ protected:
 
 TEST_F(CliBatchTest, PlainNamesEachShareAndSeparatesThem) {
     const RunResult r = RunCli(share.Url("/s/full") + " " + share.Url("/s/none"));
-    ASSERT_EQ(r.exitCode, 0);
-    EXPECT_TRUE(r.err.empty()) << r.err;
+    ASSERT_EQ(r.exitCode, 3);
+    EXPECT_EQ(r.err, "kestrane-cli: " + share.Url("/s/none") + ": no link on the page\n");
     const std::string firstBlock = r.out.substr(0, r.out.find("\n\n") + 1);
     EXPECT_EQ(firstBlock, "share: " + share.Url("/s/full") + "\naddress1: " + share.Url("/file") +
                               "\naddress2: http://127.0.0.62/hop\naddress3: " + share.Url("/end") +
@@ -84,7 +88,7 @@ TEST_F(CliBatchTest, JsonLinesFromStandardInput) {
     const std::string input = "  " + share.Url("/s/full") + "  \n\n\t\n" + share.Url("/s/none") + "\r\n";
     for (const std::string args : {"--json -", "--json"}) {
         const RunResult r = RunCli(args, input);
-        ASSERT_EQ(r.exitCode, 0) << args;
+        ASSERT_EQ(r.exitCode, 3) << args;
         std::istringstream lines(r.out);
         std::vector<nlohmann::json> objects;
         for (std::string line; std::getline(lines, line);) objects.push_back(nlohmann::json::parse(line));
@@ -103,8 +107,8 @@ TEST_F(CliBatchTest, JsonLinesFromStandardInput) {
 TEST_F(CliBatchTest, Aria2FileCarriesEveryMirrorTheNameAndTheChecksum) {
     const std::string input = share.Url("/s/full") + "\n" + share.Url("/s/evil") + "\n" + share.Url("/s/dots") + "\n" +
                               share.Url("/s/none") + "\n";
-    const RunResult r = RunCli("--aria2 -", input);
-    ASSERT_EQ(r.exitCode, 0);
+    const RunResult r = RunCli("--aria2 --header 'Referer: http://pan.example/' -H 'Cookie: a=b' -", input);
+    ASSERT_EQ(r.exitCode, 3);
     std::vector<std::string> comments;
     const auto entries = ReadAria2(r.out, comments);
     ASSERT_EQ(entries.size(), 3u);
@@ -112,6 +116,9 @@ TEST_F(CliBatchTest, Aria2FileCarriesEveryMirrorTheNameAndTheChecksum) {
               (std::vector<std::string>{share.Url("/file"), "http://127.0.0.62/hop", share.Url("/end")}));
     EXPECT_EQ(entries[0].options.at("out"), "中文.txt");
     EXPECT_EQ(entries[0].options.at("checksum"), "md5=0123456789abcdef0123456789abcdef");
+    // Both headers, each on its own " header=" line (the reader keeps the last one of a name).
+    EXPECT_NE(r.out.find(" header=Referer: http://pan.example/\n header=Cookie: a=b\n"), std::string::npos) << r.out;
+    EXPECT_EQ(entries[0].options.at("header"), "Cookie: a=b");
     EXPECT_EQ(entries[1].options.at("out"), ".._.._etc_passwd");
     EXPECT_FALSE(entries[1].options.contains("checksum"));
     EXPECT_EQ(entries[2].options.at("out"), "_");
@@ -124,9 +131,74 @@ TEST_F(CliBatchTest, BadAddressesAreSkippedAndReported) {
     EXPECT_NE(r.err.find("control character"), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("not valid UTF-8"), std::string::npos) << r.err;
     EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 1);  // the good one was still parsed
-    // No progress line when standard error is not a terminal.
+    // No progress line when standard error is not a terminal, nor on a dumb one.
     EXPECT_EQ(r.err.find('['), std::string::npos) << r.err;
-    EXPECT_TRUE(RunCli(share.Url("/s/none") + " " + share.Url("/s/none")).err.empty());
+    EXPECT_EQ(RunCli(share.Url("/s/none") + " " + share.Url("/s/none")).err.find('['), std::string::npos);
+    // Skipped (1) wins over no link (3).
+    EXPECT_EQ(RunCli("--json -", "\xFF\n" + share.Url("/s/none") + "\n").exitCode, 1);
+}
+
+// Several workers, each parse a whole one with its own window: the results
+// are those of one worker, in input order, whatever order they finish in.
+TEST_F(CliBatchTest, JobsKeepInputOrderAndGiveTheSameResults) {
+    std::string input;
+    for (int i = 0; i < 12; ++i) {
+        const std::string path = "/s/slow" + std::to_string(i);
+        // The first ones take longest, so later ones finish first.
+        loopback::Reply page = loopback::HttpReply(200, "OK", ";;_dlink=\"" + share.Url("/f" + std::to_string(i)) +
+                                                                  "\";if filename=f" + std::to_string(i) + ".txt\\\"");
+        page.delay = std::chrono::milliseconds(20 * (12 - i));
+        share.Set(path, page);
+        input += share.Url(i % 4 == 3 ? "/s/none" : path) + "\n";
+    }
+    const RunResult one = RunCli("--jobs 1 -", input);
+    ASSERT_EQ(one.exitCode, 3);
+    for (const std::string args : {"-j 8 -", "-j64 -", "-"}) {
+        const RunResult many = RunCli(args, input);
+        EXPECT_EQ(many.exitCode, 3) << args;
+        EXPECT_EQ(many.out, one.out) << args;
+        EXPECT_EQ(many.err, one.err) << args;
+    }
+    std::size_t at = 0;
+    for (int i = 0; i < 12; ++i) {
+        const std::string name = i % 4 == 3 ? "name: \n" : "name: f" + std::to_string(i) + ".txt\n";
+        at = one.out.find(name, at);
+        ASSERT_NE(at, std::string::npos) << name;
+    }
+}
+
+// A host that never answers holds one worker: the addresses after it are
+// parsed meanwhile, and each result is written as soon as it and all before
+// it are done.
+TEST_F(CliBatchTest, AHungHostHoldsOneWorkerNotTheBatch) {
+    std::optional<PageServer> stuck(std::in_place, "127.0.0.63");
+    loopback::Reply hang;
+    hang.hang = true;
+    stuck->Set("/s/hang", hang);
+    const std::string hung = stuck->Url("/s/hang");
+    std::vector<std::string> args{KESTRANE_CLI_PATH, "--json", "-j", "3", share.Url("/s/full"), hung};
+    for (int i = 0; i < 6; ++i) args.push_back(share.Url("/s/none"));
+    test::ChildProcess cli(args);
+    std::string first;
+    ASSERT_TRUE(cli.ReadLine(first));
+    EXPECT_EQ(nlohmann::json::parse(first).at("share"), share.Url("/s/full"));
+    // The six after the hung one are fetched by the other workers while it hangs.
+    const auto fetchedNone = [&] {
+        const auto requests = share.Server().Requests();
+        return std::count_if(requests.begin(), requests.end(), [](const auto& r) { return r.target == "/s/none"; });
+    };
+    for (int wait = 0; wait < 500 && fetchedNone() < 6; ++wait) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(fetchedNone(), 6);
+    EXPECT_TRUE(cli.Running());
+    stuck.reset();  // the hung exchange ends: the rest comes out at once, in order
+    std::istringstream rest(cli.ReadRest());
+    std::vector<std::string> shares;
+    for (std::string line; std::getline(rest, line);) shares.push_back(nlohmann::json::parse(line).at("share"));
+    EXPECT_EQ(shares.size(), 7u);
+    ASSERT_FALSE(shares.empty());
+    EXPECT_EQ(shares.front(), hung);
+    EXPECT_EQ(cli.Wait(), 3);
+    EXPECT_EQ(cli.Err().rfind("kestrane-cli: " + hung + ": no page arrived", 0), 0u) << cli.Err();
 }
 
 TEST(SafeFileNameTest, Table) {

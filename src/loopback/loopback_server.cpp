@@ -172,6 +172,11 @@ void LoopbackServer::Serve(int fd) {
             std::lock_guard lock(m_mutex);
             m_requests.push_back(req);
         }
+        for (auto waited = std::chrono::milliseconds(0); waited < reply.delay && !m_stopping;) {
+            const auto step = std::min(reply.delay - waited, std::chrono::milliseconds(20));
+            std::this_thread::sleep_for(step);
+            waited += step;
+        }
         if (reply.hang) {
             while (!m_stopping) std::this_thread::sleep_for(std::chrono::milliseconds(20));
         } else if (reply.pace.count() > 0) {

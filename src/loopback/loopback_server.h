@@ -32,6 +32,7 @@ struct ServedRequest {
 struct Reply {
     std::string bytes;                      // written as they are
     std::chrono::milliseconds pace{0};      // pause after each byte (trickle)
+    std::chrono::milliseconds delay{0};     // pause after reading the request, before the first byte
     bool hang = false;                      // accept, read, never answer
     bool resetAfterBytes = false;           // close with RST once `bytes` are out
     std::size_t endlessBodyChunk = 0;       // after `bytes`, repeat chunks of this size until the peer leaves
