@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the release flavour with the benchmarks and runs all of them:
 # the page stages (Google Benchmark), a whole kestrane-cli parse against the
-# curl floor, and the window's start time and memory. Run as root on a quiet
-# machine; not part of the test command.
+# curl floor, a kestrane-cli batch with several --jobs, and the window's
+# start time and memory. Run as root on a quiet machine; not part of the
+# test command.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -14,6 +15,9 @@ build-bench/bench/page_stages_bench --benchmark_min_time=0.5 2>/dev/null
 echo
 echo "== a whole parse over loopback against the curl floor"
 bash bench/cli_vs_curl.sh
+echo
+echo "== a batch of 200 addresses, every response held 50 ms: --jobs 1, 16, 64"
+bash bench/cli_batch.sh
 echo
 echo "== the window program under Xvfb, and kestrane-cli's memory"
 bash bench/window_start.sh
