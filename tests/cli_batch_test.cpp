@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <stdexcept>
 #include <chrono>
 #include <map>
 #include <optional>
@@ -14,6 +16,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "cli/aria2_rpc.h"
+#include "cli/ordered_batch.h"
 #include "cli/output_format.h"
 #include "support/cli_runner.h"
 #include "loopback/loopback_server.h"
@@ -199,6 +203,52 @@ TEST_F(CliBatchTest, AHungHostHoldsOneWorkerNotTheBatch) {
     EXPECT_EQ(shares.front(), hung);
     EXPECT_EQ(cli.Wait(), 3);
     EXPECT_EQ(cli.Err().rfind("kestrane-cli: " + hung + ": no page arrived", 0), 0u) << cli.Err();
+}
+
+// Items come out in order whatever order the workers finish them in; each
+// worker's state is its own; work that throws still lets the batch end.
+TEST(OrderedBatchTest, EmitsInOrderWithOneStatePerWorker) {
+    for (const auto& [count, jobs] : std::vector<std::pair<std::size_t, std::size_t>>{{0, 4}, {1, 4}, {7, 1}, {20, 3}, {5, 64}}) {
+        std::vector<int> worker(count, -1);
+        std::vector<std::size_t> emitted;
+        std::atomic<int> workers{0};
+        RunOrderedBatch(
+            count, jobs,
+            [&]() -> BatchWork {
+                const int id = workers++;
+                return [&, id](std::size_t i) {
+                    // Later items finish first.
+                    std::this_thread::sleep_for(std::chrono::milliseconds(2 * static_cast<int>(count - i)));
+                    worker[i] = id;
+                    if (i == 2) throw std::runtime_error("work that fails");
+                };
+            },
+            [&](std::size_t i) {
+                EXPECT_NE(worker[i], -1) << i;  // done before it is emitted
+                emitted.push_back(i);
+            });
+        std::vector<std::size_t> want(count);
+        for (std::size_t i = 0; i < count; ++i) want[i] = i;
+        EXPECT_EQ(emitted, want) << count << " items, " << jobs << " jobs";
+        EXPECT_EQ(static_cast<std::size_t>(workers.load()), std::min(count, jobs));
+    }
+}
+
+// The aria2.addUri call as aria2 documents it: the secret first as
+// "token:…", then the mirrors of one download, then its options.
+TEST(Aria2RpcTest, AddUriRequestShape) {
+    const Aria2Download download{{"http://a/f", "http://b/f"}, "中文.txt", "md5=0123456789abcdef0123456789abcdef"};
+    const auto full = nlohmann::json::parse(
+        Aria2AddUriRequest({"http://127.0.0.1:6800/jsonrpc", "s3cret", {"Referer: http://x/", "Cookie: a=b"}}, download, "kestrane-1"));
+    EXPECT_EQ(full.at("jsonrpc"), "2.0");
+    EXPECT_EQ(full.at("id"), "kestrane-1");
+    EXPECT_EQ(full.at("method"), "aria2.addUri");
+    EXPECT_EQ(full.at("params"), nlohmann::json::parse(R"(["token:s3cret", ["http://a/f", "http://b/f"],
+        {"out": "中文.txt", "checksum": "md5=0123456789abcdef0123456789abcdef",
+         "header": ["Referer: http://x/", "Cookie: a=b"]}])"));
+    // No secret, no name, no checksum, no header: only what there is.
+    const auto bare = nlohmann::json::parse(Aria2AddUriRequest({"http://h/jsonrpc", "", {}}, {{"http://a/f"}, "", ""}, "2"));
+    EXPECT_EQ(bare.at("params"), nlohmann::json::parse(R"([["http://a/f"], {}])"));
 }
 
 TEST(SafeFileNameTest, Table) {
