@@ -142,6 +142,23 @@ TEST_F(CliBatchTest, BadAddressesAreSkippedAndReported) {
     EXPECT_EQ(RunCli("--json -", "\xFF\n" + share.Url("/s/none") + "\n").exitCode, 1);
 }
 
+// The progress line shows on a terminal (script(1) gives the run one), and
+// stays off on a dumb one.
+TEST_F(CliBatchTest, ProgressLineOnlyOnACapableTerminal) {
+    const std::string run = std::string(KESTRANE_CLI_PATH) + " " + share.Url("/s/full") + " " + share.Url("/s/none") +
+                            " 2>&1 >/dev/null";
+    for (const auto& [term, shown] : {std::pair{"xterm", true}, std::pair{"dumb", false}}) {
+        FILE* pipe = popen(("TERM=" + std::string(term) + " script -qec '" + run + "' /dev/null").c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        std::string terminal;
+        char buf[4096];
+        for (std::size_t n; (n = fread(buf, 1, sizeof buf, pipe)) > 0;) terminal.append(buf, n);
+        pclose(pipe);
+        EXPECT_EQ(terminal.find("[2/2] " + share.Url("/s/none")) != std::string::npos, shown) << term << ": " << terminal;
+        EXPECT_NE(terminal.find(share.Url("/s/none") + ": no link on the page"), std::string::npos) << term << ": " << terminal;
+    }
+}
+
 // Several workers, each parse a whole one with its own window: the results
 // are those of one worker, in input order, whatever order they finish in.
 TEST_F(CliBatchTest, JobsKeepInputOrderAndGiveTheSameResults) {
