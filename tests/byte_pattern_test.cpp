@@ -72,5 +72,27 @@ TEST(BytePatternTest, LinearMatcherAgreesWithBoost) {
     }
 }
 
+// The same agreement on longer texts that look like hostile pages: long runs of
+// one byte, many openings, and near misses whose first and last bytes are
+// those of what the matcher seeks (the linear matcher tests sixteen places at once).
+TEST(BytePatternTest, LinearMatcherAgreesWithBoostOnHostileTexts) {
+    const std::vector<std::string> pieces = {std::string(37, '\\'), std::string(16, '\\'), std::string(21, 'a'),
+                                             ";;_dlink=\"", "\";if", "\"xif", "\";xf", ";;_dlinX=\"", ";x_dlink=\"",
+                                             "filename=", "filenam==", "fxlename=", "size\\\":\\\"", "md5\\\":\\\"",
+                                             "\\\"", "\"", "\\", "x", "f=", "s\\"};
+    const std::string patterns[] = {kDlinkPattern, kFileNamePattern, kSizePattern, kMd5Pattern};
+    std::mt19937 rng(20261211);
+    for (const std::string& pattern : patterns) {
+        const BytePattern fast(pattern);
+        const BytePattern boost(pattern, BytePattern::Engine::kBoostRegex);
+        for (int round = 0; round < 1500; ++round) {
+            std::string text;
+            const int n = static_cast<int>(rng() % 40);
+            for (int i = 0; i < n; ++i) text += pieces[rng() % pieces.size()];
+            ASSERT_EQ(AllMatches(fast, text), AllMatches(boost, text)) << pattern << "\non: " << text;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace kestrane

@@ -138,12 +138,12 @@ TEST_F(AgainstIcu, EveryCodeUnitEncodesAsIcuEncodesIt) {
 // Random texts: valid, invalid and cut-off sequences in every mix.
 TEST_F(AgainstIcu, RandomTextsConvertAsIcuConvertsThem) {
     std::mt19937 rng(936);
-    const std::string pieces[] = {"a", "\x80", "\xFF", "\x81", "\xA1\xA1", "\xD6\xD0", "\xAA\xA1", "\xFE\xFE",
+    const std::string pieces[] = {"a", "plain ascii run", "0123456", "\x80", "\xFF", "\x81", "\xA1\xA1", "\xD6\xD0", "\xAA\xA1", "\xFE\xFE",
                                   "\xC0", "\xE0", "\xED", "\xF0", "\xF4", "\xF5", "\xA0", "\xBF", "\x8F", "\x40",
                                   "\x7F", std::string(1, '\0'), "\xE4\xB8\xAD", "\xF0\x9F\x98\x80", "\xED\xA0\x80"};
     for (int round = 0; round < 20000; ++round) {
         std::string s;
-        const int n = static_cast<int>(rng() % 12);
+        const int n = static_cast<int>(rng() % 16);
         for (int k = 0; k < n; ++k) {
             if (rng() % 3 == 0) {
                 s.push_back(static_cast<char>(rng() & 0xFF));
@@ -154,6 +154,7 @@ TEST_F(AgainstIcu, RandomTextsConvertAsIcuConvertsThem) {
         ASSERT_EQ(AnsiToUtf16(s), IcuAnsiToUtf16(s)) << testing::PrintToString(s);
         ASSERT_EQ(Utf8ToUtf16(s), IcuUtf8ToUtf16(s)) << testing::PrintToString(s);
         ASSERT_EQ(IsValidUtf8(s), IcuIsValidUtf8(s)) << testing::PrintToString(s);
+        ASSERT_EQ(Utf8ToAnsi(s).Str(), IcuUtf16ToAnsi(IcuUtf8ToUtf16(s))) << testing::PrintToString(s);
         const std::u16string units = IcuUtf8ToUtf16(s) + IcuAnsiToUtf16(s);
         std::u16string mixed;
         for (const char16_t u : units) mixed += (rng() % 5 == 0) ? static_cast<char16_t>(0xD800 + rng() % 0x800) : u;

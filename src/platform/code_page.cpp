@@ -5,6 +5,7 @@
 #include <unicode/uvernum.h>
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 
 namespace kestrane {
@@ -72,48 +73,56 @@ char32_t NextUtf8(std::string_view utf8, std::size_t& i, bool& valid) {
     return c;
 }
 
-void AppendUtf16(std::u16string& out, char32_t c) {
-    if (c < 0x10000) {
-        out.push_back(static_cast<char16_t>(c));
-    } else {
-        c -= 0x10000;
-        out.push_back(static_cast<char16_t>(0xD800 + (c >> 10)));
-        out.push_back(static_cast<char16_t>(0xDC00 + (c & 0x3FF)));
-    }
-}
-
 }  // namespace
 
 std::u16string AnsiToUtf16(std::string_view ansi) {
-    std::u16string out;
-    out.reserve(ansi.size());  // GBK never yields more units than bytes
-    for (std::size_t i = 0; i < ansi.size();) {
-        const auto b = static_cast<unsigned char>(ansi[i]);
-        if (!kIsLead[b]) {
-            out.push_back(kSingle[b]);
-            ++i;
-        } else if (i + 1 == ansi.size()) {
-            out.push_back(kSingle[b]);  // a lead byte cut off by the end
-            ++i;
+    std::u16string out(ansi.size(), u'\0');  // GBK never yields more units than bytes
+    char16_t* o = out.data();
+    const auto* p = reinterpret_cast<const unsigned char*>(ansi.data());
+    const auto* const end = p + ansi.size();
+    while (p != end) {
+        const unsigned char b = *p;
+        if (!kIsLead[b] || p + 1 == end) {
+            *o++ = kSingle[b];  // a single byte, or a lead byte cut off by the end
+            ++p;
+            continue;
+        }
+        const char16_t u = kPairs[(b - 0x81) * 256 + p[1]];
+        if (u == kReprocess) {
+            *o++ = kSingle[b];  // an invalid pair: the second byte starts afresh
+            ++p;
         } else {
-            const char16_t u = kPairs[(b - 0x81) * 256 + static_cast<unsigned char>(ansi[i + 1])];
-            if (u == kReprocess) {
-                out.push_back(kSingle[b]);  // an invalid pair: the second byte starts afresh
-                ++i;
-            } else {
-                out.push_back(u);
-                i += 2;
-            }
+            *o++ = u;
+            p += 2;
         }
     }
+    out.resize(static_cast<std::size_t>(o - out.data()));
     return out;
 }
 
 Text Utf16ToAnsi(std::u16string_view utf16) {
-    std::string out;
-    out.reserve(utf16.size() * 2);
+    // One byte per unit to begin with (most text is ASCII), grown when a
+    // two-byte character needs room: a long text is not zeroed twice over.
+    std::string out(utf16.size() + 1, '\0');
+    char* o = out.data();
     for (std::size_t i = 0; i < utf16.size(); ++i) {
+        // Four ASCII units at a time (one byte each: there is always room for that).
+        while (i + 4 <= utf16.size() && (utf16[i] | utf16[i + 1] | utf16[i + 2] | utf16[i + 3]) < 0x80) {
+            for (int k = 0; k < 4; ++k) *o++ = static_cast<char>(utf16[i + k]);
+            i += 4;
+        }
+        if (i == utf16.size()) break;
+        // Room for every unit left at one byte each, this one at two.
+        if (static_cast<std::size_t>(out.data() + out.size() - o) < utf16.size() - i + 1) {
+            const std::size_t used = static_cast<std::size_t>(o - out.data());
+            out.resize(used + 2 * (utf16.size() - i) + 1);
+            o = out.data() + used;
+        }
         const char16_t u = utf16[i];
+        if (u < 0x80) {
+            *o++ = static_cast<char>(u);
+            continue;
+        }
         if (IsHighSurrogate(u) || IsLowSurrogate(u)) {
             // Code page 936 has no character beyond the BMP: a pair is one
             // substitute (or nothing, for the few ICU drops), and so is a lone surrogate.
@@ -121,58 +130,116 @@ Text Utf16ToAnsi(std::u16string_view utf16) {
                 const char32_t c = 0x10000 + ((char32_t{u} - 0xD800) << 10) + (utf16[++i] - 0xDC00);
                 if (IsDropped(c)) continue;
             }
-            out.push_back(kSubstitute);
+            *o++ = kSubstitute;
             continue;
         }
         const std::uint16_t code = kBlocks[kBlockIndex[u >> 8] * 256 + (u & 0xFF)];
         if (code == kNothing) continue;
-        if (code > 0xFF) out.push_back(static_cast<char>(code >> 8));
-        out.push_back(static_cast<char>(code & 0xFF));
+        if (code > 0xFF) *o++ = static_cast<char>(code >> 8);
+        *o++ = static_cast<char>(code & 0xFF);
     }
+    out.resize(static_cast<std::size_t>(o - out.data()));
     return Text(std::string_view(out));
 }
 
 std::u16string Utf8ToUtf16(std::string_view utf8) {
-    std::u16string out;
-    out.reserve(utf8.size());  // never more units than bytes
+    std::u16string out(utf8.size(), u'\0');  // never more units than bytes
+    char16_t* o = out.data();
     bool valid = true;
-    for (std::size_t i = 0; i < utf8.size();) AppendUtf16(out, NextUtf8(utf8, i, valid));
+    for (std::size_t i = 0; i < utf8.size();) {
+        // Eight ASCII bytes at a time.
+        std::uint64_t eight = 0;
+        if (i + 8 <= utf8.size() && (std::memcpy(&eight, utf8.data() + i, 8), (eight & 0x8080808080808080u) == 0)) {
+            for (int k = 0; k < 8; ++k) *o++ = static_cast<unsigned char>(utf8[i + k]);
+            i += 8;
+            continue;
+        }
+        if (static_cast<unsigned char>(utf8[i]) < 0x80) {
+            *o++ = static_cast<unsigned char>(utf8[i++]);
+            continue;
+        }
+        const char32_t c = NextUtf8(utf8, i, valid);
+        if (c < 0x10000) {
+            *o++ = static_cast<char16_t>(c);
+        } else {
+            *o++ = static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            *o++ = static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        }
+    }
+    out.resize(static_cast<std::size_t>(o - out.data()));
     return out;
 }
 
 std::string Utf16ToUtf8(std::u16string_view utf16) {
-    std::string out;
-    out.reserve(utf16.size() * 3);
+    std::string out(utf16.size() * 3, '\0');  // a pair of units is four bytes, any other unit at most three
+    char* o = out.data();
     for (std::size_t i = 0; i < utf16.size(); ++i) {
         char32_t c = utf16[i];
+        if (c < 0x80) {
+            *o++ = static_cast<char>(c);
+            continue;
+        }
         if (IsHighSurrogate(utf16[i]) && i + 1 < utf16.size() && IsLowSurrogate(utf16[i + 1])) {
             c = 0x10000 + ((c - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
             ++i;
         } else if (IsHighSurrogate(utf16[i]) || IsLowSurrogate(utf16[i])) {
             c = kReplacement;
         }
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-        } else if (c < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | c >> 6));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        if (c < 0x800) {
+            *o++ = static_cast<char>(0xC0 | c >> 6);
+            *o++ = static_cast<char>(0x80 | (c & 0x3F));
         } else if (c < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | c >> 12));
-            out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+            *o++ = static_cast<char>(0xE0 | c >> 12);
+            *o++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+            *o++ = static_cast<char>(0x80 | (c & 0x3F));
         } else {
-            out.push_back(static_cast<char>(0xF0 | c >> 18));
-            out.push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+            *o++ = static_cast<char>(0xF0 | c >> 18);
+            *o++ = static_cast<char>(0x80 | (c >> 12 & 0x3F));
+            *o++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+            *o++ = static_cast<char>(0x80 | (c & 0x3F));
         }
     }
+    out.resize(static_cast<std::size_t>(o - out.data()));
     return out;
 }
 
 std::string AnsiToUtf8(std::string_view ansi) { return Utf16ToUtf8(AnsiToUtf16(ansi)); }
 
-Text Utf8ToAnsi(std::string_view utf8) { return Utf16ToAnsi(Utf8ToUtf16(utf8)); }
+// Straight from UTF-8 to code page 936, as Utf16ToAnsi(Utf8ToUtf16(utf8))
+// would give it (UTF-8 decoding never yields a lone surrogate), without the
+// UTF-16 text in between.
+Text Utf8ToAnsi(std::string_view utf8) {
+    // One byte per input byte to begin with, grown when a character needs more.
+    std::string out(utf8.size() + 1, '\0');
+    char* o = out.data();
+    bool valid = true;
+    for (std::size_t i = 0; i < utf8.size();) {
+        std::uint64_t eight = 0;
+        if (i + 8 <= utf8.size() && (std::memcpy(&eight, utf8.data() + i, 8), (eight & 0x8080808080808080u) == 0)) {
+            std::memcpy(o, utf8.data() + i, 8);  // ASCII is the same bytes in code page 936
+            o += 8;
+            i += 8;
+            continue;
+        }
+        // Room for every byte left at one byte each, this character at two.
+        if (static_cast<std::size_t>(out.data() + out.size() - o) < utf8.size() - i + 1) {
+            const std::size_t used = static_cast<std::size_t>(o - out.data());
+            out.resize(used + 2 * (utf8.size() - i) + 1);
+            o = out.data() + used;
+        }
+        const char32_t c = NextUtf8(utf8, i, valid);
+        if (c >= 0x10000) {
+            if (!IsDropped(c)) *o++ = kSubstitute;
+            continue;
+        }
+        const std::uint16_t code = kBlocks[kBlockIndex[c >> 8] * 256 + (c & 0xFF)];
+        if (code == kNothing) continue;
+        if (code > 0xFF) *o++ = static_cast<char>(code >> 8);
+        *o++ = static_cast<char>(code & 0xFF);
+    }
+    out.resize(static_cast<std::size_t>(o - out.data()));
+    return Text(std::string_view(out));
+}
 
 bool IsValidUtf8(std::string_view bytes) {
     bool valid = true;
