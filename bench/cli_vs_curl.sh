@@ -33,6 +33,12 @@ address1=$(python3 -c 'import json,sys; print(json.loads(sys.argv[1])["address1"
 address2=$(python3 -c 'import json,sys; print(json.loads(sys.argv[1])["address2"])' "$json")
 echo "parse: $json"
 
+# What kestrane-cli loads beyond curl, and what the dynamic loader spends on each.
+libs() { ldd "$1" | awk '{print $1}' | sort; }
+echo "libraries kestrane-cli maps beyond curl's: $(comm -23 <(libs build-bench/src/kestrane-cli) <(libs "$(command -v curl)") | tr '\n' ' ')"
+reloc() { LD_DEBUG=statistics "$@" 2>&1 >/dev/null | awk '/number of relocations:/ {r=$NF} /total startup time/ {c=$(NF-1)} END {print r " relocations, " c " cycles in the loader"}'; }
+echo "kestrane-cli: $(reloc build-bench/src/kestrane-cli "$share"); curl: $(reloc curl -s -o /dev/null "$share")"
+
 # The floor: page, redirect probe 1, status probe, redirect probe 2, one process.
 floor="curl -s -o /dev/null $share --next -s -o /dev/null $address1 --next -s -o /dev/null $address2 --next -s -o /dev/null $address2"
 commands=("curl-floor=$floor" "kestrane-cli=build-bench/src/kestrane-cli $share")
