@@ -23,16 +23,21 @@ if [ ${#commands[@]} -eq 1 ]; then commands+=("window-again=build-bench/src/kest
 build-bench/bench/paired_runs --rounds "$runs" --warmup 3 "${commands[@]}" | tee "$out/pairs"
 python3 - "$out/pairs" <<'PY'
 import re, sys
-rows = {}
+rows, per_round = {}, None
 for line in open(sys.argv[1]):
     m = re.match(r"\s+(\S+)\s+wall\s+([0-9.]+) ms.*peak RSS\s+([0-9.]+) MB", line)
     if m:
         rows[m.group(1)] = (float(m.group(2)), float(m.group(3)))
+        r = re.search(r"wall [0-9.]+x \(per round ([0-9.]+)x\)", line)
+        if m.group(1) == "window" and r:
+            per_round = float(r.group(1))
 wall, rss = rows["window"]
-print(f"window: start to shown {wall:.0f} ms (about 85 ms on a quiet machine), memory after first paint {rss:.1f} MB"
+print(f"window: start to shown {wall:.0f} ms (earlier reference: about 85 ms), memory after first paint {rss:.1f} MB"
       f" (goal: no more than 38 MB): {'met' if rss <= 38 else 'NOT met'}")
 if "baseline-window" in rows:
     bwall, brss = rows["baseline-window"]
-    print(f"goal: no slower and no heavier than the baseline in the same rounds: wall {wall / bwall:.2f}x,"
-          f" memory {rss - brss:+.1f} MB: {'met' if wall <= bwall * 1.03 and rss <= brss + 0.1 else 'NOT met'}")
+    # The median of the per-round ratios: a busy moment weighs on both runs of a round.
+    print(f"goal: no slower and no heavier than the baseline in the same rounds: wall {per_round:.2f}x per round"
+          f" ({wall / bwall:.2f}x of the medians), memory {rss - brss:+.1f} MB:"
+          f" {'met' if per_round <= 1.03 and rss <= brss + 0.1 else 'NOT met'}")
 PY
