@@ -43,14 +43,24 @@ echo "kestrane-cli: $(reloc build-bench/src/kestrane-cli "$share"); curl: $(relo
 floor="curl -s -o /dev/null $share --next -s -o /dev/null $address1 --next -s -o /dev/null $address2 --next -s -o /dev/null $address2"
 commands=("curl-floor=$floor" "kestrane-cli=build-bench/src/kestrane-cli $share")
 if [ -n "${BASELINE:-}" ]; then commands+=("baseline-cli=$BASELINE $share"); fi
+# What loading the C++ runtime costs by itself: libcurl started and stopped by
+# a C program, and by the same program with libstdc++ (and libm, libgcc_s) loaded.
+commands+=("curl-init-c=build-bench/bench/curl_init_c" "curl-init-c+libstdc++=build-bench/bench/curl_init_with_libstdcxx")
 build-bench/bench/paired_runs --rounds "$runs" --warmup 3 "${commands[@]}" | tee "$out/pairs"
 python3 - "$out/pairs" <<'PY'
 import re, sys
+init = {}
 for line in open(sys.argv[1]):
+    if line.lstrip().startswith("curl-init"):
+        fields = re.search(r"^\s*(\S+)\s+wall\s+([0-9.]+) ms\s+CPU\s+([0-9.]+) ms\s+peak RSS\s+([0-9.]+) MB", line)
+        init[fields.group(1)] = (float(fields.group(3)), float(fields.group(4)))
     m = re.search(r"kestrane-cli +wall .*peak RSS +([0-9.]+) MB.*wall ([0-9.]+)x .*CPU ([0-9.]+)x", line)
     if m and not line.lstrip().startswith("baseline"):
         rss, wall, cpu = float(m.group(1)), float(m.group(2)), float(m.group(3))
         ok = lambda good: "met" if good else "NOT met"
         print(f"goal: wall <= 1.10x the floor: {wall:.2f}x, {ok(wall <= 1.10)}; CPU <= 1.10x: {cpu:.2f}x, {ok(cpu <= 1.10)};"
               f" peak RSS <= 12 MB: {rss:.1f} MB, {ok(rss <= 12)}")
+(c_cpu, c_rss), (cxx_cpu, cxx_rss) = init["curl-init-c"], init["curl-init-c+libstdc++"]
+print(f"loading libstdc++ alone: +{cxx_cpu - c_cpu:.2f} ms CPU ({cxx_cpu / c_cpu:.2f}x) and +{cxx_rss - c_rss:.1f} MB"
+      f" for a program that only starts libcurl")
 PY
