@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
 # Builds the release flavour with the benchmarks and runs all of them:
-# the page stages (Google Benchmark), a whole kestrane-cli parse against the
-# curl floor, a kestrane-cli batch with several --jobs, and the window's
-# start time and memory. Run as root on a quiet machine; not part of the
-# test command.
+# the page stages (Google Benchmark), hostile pages against a memmem pass,
+# a whole kestrane-cli parse against the curl floor (interleaved rounds),
+# a kestrane-cli batch with several --jobs, and the window's start time and
+# memory. Run as root; not part of the test command. Commands run side by
+# side, so a busy machine shifts both sides.
+#   RUNS=30 (parse rounds), BASELINE=<earlier kestrane-cli>,
+#   BASELINE_WINDOW=<earlier kestrane>: earlier builds to run in the same rounds
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -13,11 +16,14 @@ cmake --build build-bench --parallel "$(nproc)" >/dev/null
 echo "== page stages (no network)"
 build-bench/bench/page_stages_bench --benchmark_min_time=0.5 2>/dev/null
 echo
+echo "== hostile pages against a memmem pass over the same bytes"
+build-bench/bench/hostile_pages_bench
+echo
 echo "== a whole parse over loopback against the curl floor"
 bash bench/cli_vs_curl.sh
 echo
 echo "== a batch of 200 addresses, every response held 50 ms: --jobs 1, 16, 64"
 bash bench/cli_batch.sh
 echo
-echo "== the window program under Xvfb, and kestrane-cli's memory"
+echo "== the window program under Xvfb"
 bash bench/window_start.sh

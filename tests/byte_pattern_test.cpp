@@ -72,5 +72,58 @@ TEST(BytePatternTest, LinearMatcherAgreesWithBoost) {
     }
 }
 
+// The same agreement on longer texts that look like hostile pages: long runs of
+// one byte, many openings, and near misses whose first and last bytes are
+// those of what the matcher seeks (the linear matcher tests sixteen places at once).
+TEST(BytePatternTest, LinearMatcherAgreesWithBoostOnHostileTexts) {
+    const std::vector<std::string> pieces = {std::string(37, '\\'), std::string(16, '\\'), std::string(21, 'a'),
+                                             ";;_dlink=\"", "\";if", "\"xif", "\";xf", ";;_dlinX=\"", ";x_dlink=\"",
+                                             "filename=", "filenam==", "fxlename=", "size\\\":\\\"", "md5\\\":\\\"",
+                                             "\\\"", "\"", "\\", "x", "f=", "s\\"};
+    const std::string patterns[] = {kDlinkPattern, kFileNamePattern, kSizePattern, kMd5Pattern};
+    std::mt19937 rng(20261211);
+    for (const std::string& pattern : patterns) {
+        const BytePattern fast(pattern);
+        const BytePattern boost(pattern, BytePattern::Engine::kBoostRegex);
+        for (int round = 0; round < 1500; ++round) {
+            std::string text;
+            const int n = static_cast<int>(rng() % 40);
+            for (int i = 0; i < n; ++i) text += pieces[rng() % pieces.size()];
+            ASSERT_EQ(AllMatches(fast, text), AllMatches(boost, text)) << pattern << "\non: " << text;
+        }
+    }
+}
+
+// The host pattern of the probes runs without Boost; it gives Boost's matches
+// for every byte around the run and for random addresses.
+TEST(BytePatternTest, WordRunMatcherAgreesWithBoost) {
+    const std::string pattern = R"((http://)[\w\.]+[^/])";
+    const BytePattern fast(pattern);
+    const BytePattern boost(pattern, BytePattern::Engine::kBoostRegex);
+    for (int b = 0; b < 256; ++b) {
+        const std::string c(1, static_cast<char>(b));
+        for (const std::string& text : {"http://" + c, "http://" + c + "/", "http://a" + c, "http://a" + c + "b/",
+                                        "http://ab" + c, c + "http://a.b" + c + "/p"}) {
+            ASSERT_EQ(AllMatches(fast, text), AllMatches(boost, text)) << testing::PrintToString(text);
+        }
+    }
+    const std::vector<std::string> pieces = {"http://", "http:/", "http://http://", "a", "Z", "_", ".", "9", "/",
+                                             ":", "-", "?", "\n", "\x80", "\xE4\xB8\xAD", "127.0.0.90", "/d/x?f=1"};
+    std::mt19937 rng(20261212);
+    for (int round = 0; round < 5000; ++round) {
+        std::string text;
+        const int n = static_cast<int>(rng() % 16);
+        for (int i = 0; i < n; ++i) text += pieces[rng() % pieces.size()];
+        ASSERT_EQ(AllMatches(fast, text), AllMatches(boost, text)) << testing::PrintToString(text);
+    }
+    for (const char* other : {R"((ab)[\w\.]+[^/])", R"((http://)[\w\.]+[^.])", R"((http://)[\w]+[^/])"}) {
+        // Shapes the word-run matcher does not take still match as Boost does.
+        const BytePattern a(other), b(other, BytePattern::Engine::kBoostRegex);
+        for (const std::string text : {"http://abc/d", "ab.cd/e", "xx http://a.b.c.d"}) {
+            ASSERT_EQ(AllMatches(a, text), AllMatches(b, text)) << other << " on " << text;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace kestrane

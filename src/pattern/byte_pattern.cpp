@@ -3,6 +3,7 @@
 #include <boost/regex.hpp>
 
 #include "pattern/lazy_span_plan.h"
+#include "pattern/word_run_plan.h"
 
 #include <new>
 #include <stdexcept>
@@ -12,6 +13,7 @@ namespace kestrane {
 
 struct BytePattern::Compiled {
     std::optional<LazySpanPlan> plan;
+    std::optional<WordRunPlan> wordRun;
     boost::regex regex;  // compiled only when there is no plan
 };
 
@@ -19,13 +21,17 @@ BytePattern::BytePattern(std::string_view pattern, Engine engine) {
     if (engine == Engine::kFastest) {
         // Every pattern the planner accepts is valid Perl syntax: no need to compile it twice.
         if (auto plan = PlanLazySpan(pattern)) {
-            m_compiled = std::make_unique<Compiled>(Compiled{std::move(plan), boost::regex()});
+            m_compiled = std::make_unique<Compiled>(Compiled{std::move(plan), std::nullopt, boost::regex()});
+            return;
+        }
+        if (auto wordRun = PlanWordRun(pattern)) {
+            m_compiled = std::make_unique<Compiled>(Compiled{std::nullopt, std::move(wordRun), boost::regex()});
             return;
         }
     }
     try {
         m_compiled = std::make_unique<Compiled>(
-            Compiled{std::nullopt, boost::regex(pattern.begin(), pattern.end(), boost::regex::perl | boost::regex::mod_s)});
+            Compiled{std::nullopt, std::nullopt, boost::regex(pattern.begin(), pattern.end(), boost::regex::perl | boost::regex::mod_s)});
     } catch (const std::exception&) {
         m_compiled.reset();
     }
@@ -48,6 +54,15 @@ void BytePattern::ForEachMatch(std::string_view subject,
             if (!FindLazySpanMatch(*m_compiled->plan, subject, from, match)) return;
             visit(match);
             from = match.begin + match.groups[0].size();  // never empty: the head has a byte
+        }
+        return;
+    }
+    if (m_compiled->wordRun) {
+        PatternMatch match;
+        for (std::size_t from = 0; from <= subject.size();) {
+            if (!FindWordRunMatch(*m_compiled->wordRun, subject, from, match)) return;
+            visit(match);
+            from = match.begin + match.groups[0].size();  // never empty: the literal has a byte
         }
         return;
     }

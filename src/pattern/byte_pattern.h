@@ -25,7 +25,7 @@ struct PatternMatch {
 class BytePattern {
 public:
     enum class Engine {
-        kFastest,     // the linear lazy-span matcher where the pattern allows it, else Boost.Regex
+        kFastest,     // a linear matcher (lazy span, or word run) where the pattern allows it, else Boost.Regex
         kBoostRegex,  // always Boost.Regex (tests compare the two)
     };
 

@@ -1,6 +1,11 @@
 #include "pattern/lazy_span_plan.h"
 
+#include <string.h>
+
 #include <cctype>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace kestrane {
 
@@ -118,6 +123,52 @@ private:
     std::size_t m_i = 0;
 };
 
+// True when the bytes at `at` between the needle's first and last byte are
+// the needle's. The needles are a few bytes long: a loop beats a call.
+bool MiddleMatches(const char* at, std::string_view needle) {
+    for (std::size_t k = 1; k + 1 < needle.size(); ++k) {
+        if (at[k] != needle[k]) return false;
+    }
+    return true;
+}
+
+// The first `needle` in `text` at or after `from`. A candidate is a place
+// where both the needle's first and its last byte sit; sixteen places are
+// tested at once. (string_view::find costs a call per place that has the
+// first byte, which a page made of that byte turns into a call per byte;
+// memmem steps bytewise through such a page for a two-byte needle.)
+std::size_t Find(std::string_view text, std::string_view needle, std::size_t from) {
+    const std::size_t n = needle.size();
+    if (from > text.size() || n > text.size() - from) return std::string_view::npos;
+    if (n == 0) return from;
+    const char* const data = text.data();
+    if (n == 1) {
+        const void* hit = memchr(data + from, needle[0], text.size() - from);
+        return hit == nullptr ? std::string_view::npos : static_cast<std::size_t>(static_cast<const char*>(hit) - data);
+    }
+    const char first = needle[0], last = needle[n - 1];
+    const std::size_t lastStart = text.size() - n;  // the last place a match can start
+    std::size_t i = from;
+#if defined(__SSE2__)
+    const __m128i firsts = _mm_set1_epi8(first), lasts = _mm_set1_epi8(last);
+    for (; i + 15 <= lastStart; i += 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + n - 1));
+        auto mask = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(a, firsts), _mm_cmpeq_epi8(b, lasts))));
+        while (mask != 0) {
+            const std::size_t at = i + static_cast<std::size_t>(__builtin_ctz(mask));
+            if (MiddleMatches(data + at, needle)) return at;
+            mask &= mask - 1;
+        }
+    }
+#endif
+    for (; i <= lastStart; ++i) {
+        if (data[i] == first && data[i + n - 1] == last && MiddleMatches(data + i, needle)) return i;
+    }
+    return std::string_view::npos;
+}
+
 // Matches the head at `at`; fills the start of every element and the end.
 bool MatchHead(const LazySpanPlan& plan, std::string_view text, std::size_t at, std::vector<std::size_t>& starts) {
     starts.clear();
@@ -127,7 +178,8 @@ bool MatchHead(const LazySpanPlan& plan, std::string_view text, std::size_t at, 
         if (i >= text.size() || static_cast<unsigned char>(text[i]) != e.byte) return false;
         ++i;
         if (e.run) {
-            while (i < text.size() && static_cast<unsigned char>(text[i]) == e.byte) ++i;
+            const std::size_t end = text.find_first_not_of(static_cast<char>(e.byte), i);
+            i = end == std::string_view::npos ? text.size() : end;
         }
     }
     starts.push_back(i);
@@ -139,16 +191,17 @@ bool MatchHead(const LazySpanPlan& plan, std::string_view text, std::size_t at, 
 std::optional<LazySpanPlan> PlanLazySpan(std::string_view pattern) { return Parser(pattern).Parse(); }
 
 bool FindLazySpanMatch(const LazySpanPlan& plan, std::string_view text, std::size_t from, PatternMatch& match) {
-    std::vector<std::size_t> headStarts;
+    // Kept between calls: a page with many matches should not pay two allocations for each.
+    thread_local std::vector<std::size_t> headStarts, tailStarts;
     while (true) {
-        const std::size_t at = text.find(plan.headPrefix, from);
+        const std::size_t at = Find(text, plan.headPrefix, from);
         if (at == std::string_view::npos) return false;
         if (!MatchHead(plan, text, at, headStarts)) {
             from = at + 1;
             continue;
         }
         const std::size_t spanStart = headStarts.back();
-        const std::size_t needle = text.find(plan.tailNeedle, spanStart);
+        const std::size_t needle = Find(text, plan.tailNeedle, spanStart);
         // No tail after this head means none after any later head either.
         if (needle == std::string_view::npos) return false;
         std::size_t tailStart = needle;
@@ -158,7 +211,7 @@ bool FindLazySpanMatch(const LazySpanPlan& plan, std::string_view text, std::siz
         }
         const std::size_t end = needle + plan.tailNeedle.size();
         // The tail's element starts: the run (if any) covers [tailStart, needle].
-        std::vector<std::size_t> tailStarts;
+        tailStarts.clear();
         tailStarts.push_back(tailStart);
         std::size_t pos = plan.tailStartsWithRun ? needle + 1 : tailStart + 1;
         for (std::size_t k = 1; k < plan.tail.size(); ++k) tailStarts.push_back(pos++);

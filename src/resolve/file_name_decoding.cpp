@@ -1,5 +1,6 @@
 #include "resolve/file_name_decoding.h"
 
+#include <algorithm>
 #include <string>
 
 #include "platform/code_page.h"
@@ -23,6 +24,10 @@ Text DecodeUrlText(const Text& name) {
     std::string decoded;
     decoded.reserve(in.size());
     for (std::size_t i = 0; i < in.size();) {
+        // Bytes up to the next "%" are copied as they are, in one go.
+        const std::size_t percent = std::min(in.find('%', i), in.size());
+        decoded.append(in.substr(i, percent - i));
+        if ((i = percent) == in.size()) break;
         const auto c = static_cast<unsigned char>(in[i]);
         const int high = c == '%' && i + 1 < in.size() ? HexValue(static_cast<unsigned char>(in[i + 1])) : -1;
         const int low = c == '%' && i + 2 < in.size() ? HexValue(static_cast<unsigned char>(in[i + 2])) : -1;
@@ -40,9 +45,10 @@ Text DecodeUrlText(const Text& name) {
 Text Utf8BytesToText(const Bytes& utf8) {
     if (utf8.IsEmpty()) return {};
     // The UTF-16 units go straight on to the ANSI conversion, up to the first
-    // unit of value 0 as Utf16BytesToText would take them.
-    const std::u16string wide = Utf8ToUtf16(utf8.Str());
-    return Utf16ToAnsi(std::u16string_view(wide).substr(0, wide.find(u'\0')));
+    // unit of value 0 as Utf16BytesToText would take them. Only a zero byte
+    // decodes to that unit, so the text is cut there before it is converted.
+    const std::string_view bytes = utf8.Str();
+    return Utf8ToAnsi(bytes.substr(0, bytes.find('\0')));
 }
 
 Text Utf16BytesToText(const Bytes& utf16) {
