@@ -11,6 +11,25 @@ namespace kestrane {
 void RunOrderedBatch(std::size_t count, std::size_t jobs, const std::function<BatchWork()>& makeWorker,
                      const std::function<void(std::size_t index)>& emit) {
     if (count == 0) return;
+    if (jobs <= 1 || count == 1) {
+        // One worker: do the items on this thread, each emitted as it is done.
+        // A single parse then pays for no thread of its own (its start-up,
+        // stack and malloc arena show in every one-address call).
+        BatchWork work;
+        try {
+            work = makeWorker();
+        } catch (...) {
+            work = [](std::size_t) {};
+        }
+        for (std::size_t index = 0; index < count; ++index) {
+            try {
+                work(index);
+            } catch (...) {
+            }
+            emit(index);
+        }
+        return;
+    }
     std::mutex mutex;
     std::condition_variable doneChanged;
     std::vector<bool> done(count, false);

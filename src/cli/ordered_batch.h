@@ -8,10 +8,11 @@
 
 namespace kestrane {
 
-// Does item `index` of the batch; called on a worker thread.
+// Does item `index` of the batch; called on the thread that made it.
 using BatchWork = std::function<void(std::size_t index)>;
 
-// Runs the batch of `count` items on min(`jobs`, `count`) worker threads.
+// Runs the batch of `count` items on min(`jobs`, `count`) worker threads, or
+// on the calling thread when that comes to one.
 // Each worker calls `makeWorker` once, on its own thread, and does the items
 // it takes with the function it got (so each can hold state of its own). On
 // the calling thread `emit(index)` is called in index order, for each item as
