@@ -63,14 +63,16 @@ TEST_F(ScriptRegexTest, GroupsIndexesAndCopies) {
     EXPECT_EQ(AnsiToUtf8(CallOutcomeText(LastCallOutcome())), "对象为空");
     EXPECT_EQ(r.SubmatchText(1, 3), Text());
 
-    const std::unique_ptr<ScriptRegex> copy = r.Copy();
-    EXPECT_EQ(copy->MatchCount(), 2);
-    EXPECT_EQ(copy->MatchText(2), Text("b=;"));
-    EXPECT_EQ(copy->SubmatchText(1, 1), Text("a"));
+    ScriptRegex copy = r;
+    EXPECT_EQ(copy.MatchCount(), 2);
+    EXPECT_EQ(copy.MatchText(2), Text("b=;"));
+    EXPECT_EQ(copy.SubmatchText(1, 1), Text("a"));
 
     EXPECT_EQ(r.Execute(Text("nothing")), 0);
     EXPECT_EQ(r.SubmatchCount(), 0);
-    EXPECT_EQ(copy->MatchCount(), 2);  // the copy keeps its own count
+    EXPECT_EQ(copy.MatchCount(), 2);  // the copy keeps its own count
+    copy = r;
+    EXPECT_EQ(copy.MatchCount(), 0);
 }
 
 TEST_F(ScriptRegexTest, GbkTextCrossesAsUnicode) {
