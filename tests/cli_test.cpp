@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <string>
@@ -79,15 +82,32 @@ TEST(CliTest, FollowsTheLinkToBothMirrors) {
 
 // The demo site shows the whole pipeline on a machine without the internet.
 TEST(CliTest, TheDemoSiteGivesAFullParse) {
-    FILE* site = popen("exec " KESTRANE_DEMO_SITE_PATH " 2>/dev/null", "r");
+    // Started here and stopped by its pid, never by its name.
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    const pid_t pid = ::fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        ::dup2(out[1], 1);
+        ::close(out[0]);
+        ::close(out[1]);
+        const int devnull = ::open("/dev/null", O_WRONLY);
+        ::dup2(devnull, 2);
+        ::execl(KESTRANE_DEMO_SITE_PATH, KESTRANE_DEMO_SITE_PATH, static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(out[1]);
+    FILE* site = ::fdopen(out[0], "r");
     ASSERT_NE(site, nullptr);
     char line[256] = {};
-    ASSERT_NE(fgets(line, sizeof line, site), nullptr);
+    const bool gotLine = fgets(line, sizeof line, site) != nullptr;
     std::string share = line;
-    share.pop_back();
-    const RunResult r = RunCli("--json " + share);
-    std::system("pkill -TERM -f '^" KESTRANE_DEMO_SITE_PATH "'");
-    pclose(site);
+    if (!share.empty()) share.pop_back();
+    const RunResult r = gotLine ? RunCli("--json " + share) : RunResult{};
+    ::kill(pid, SIGTERM);
+    ::waitpid(pid, nullptr, 0);
+    std::fclose(site);
+    ASSERT_TRUE(gotLine);
     ASSERT_EQ(r.exitCode, 0);
     const auto object = nlohmann::json::parse(r.out);
     for (const auto& [key, value] : object.items()) EXPECT_NE(value, "") << key;

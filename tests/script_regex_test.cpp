@@ -75,6 +75,23 @@ TEST_F(ScriptRegexTest, GroupsIndexesAndCopies) {
     EXPECT_EQ(copy.MatchCount(), 0);
 }
 
+// An empty match steps the search on by one character, and one at the very
+// end is the last: the search never steps past the end of the text.
+TEST_F(ScriptRegexTest, EmptyMatchesStopAtTheEnd) {
+    struct Case {
+        const char* pattern;
+        const char* source;
+        std::int32_t count;
+        const char* last;
+    } cases[] = {{"a*", "", 1, ""}, {"a*", "ba", 3, ""}, {"a*", "baa", 3, ""}, {"$", "xy", 1, ""}, {"y?", "xy", 3, ""}};
+    for (const Case& c : cases) {
+        ScriptRegex r;
+        ASSERT_TRUE(r.Create(Text(c.pattern)));
+        EXPECT_EQ(r.Execute(Text(c.source)), c.count) << c.pattern << " in " << c.source;
+        EXPECT_EQ(r.MatchText(c.count), Text(c.last)) << c.pattern << " in " << c.source;
+    }
+}
+
 TEST_F(ScriptRegexTest, GbkTextCrossesAsUnicode) {
     ScriptRegex r;
     r.Create(Text::FromUtf8("名=(.)"));
