@@ -12,6 +12,9 @@ cmake --build build-bench --parallel "$(nproc)" >/dev/null
 echo "== page stages (no network)"
 build-bench/bench/page_stages_bench --benchmark_min_time=0.5 2>/dev/null
 echo
+echo "== cookie files: save and load (no network)"
+build-bench/bench/cookie_store_bench --benchmark_min_time=0.2 2>/dev/null
+echo
 echo "== a whole parse over loopback against the curl floor"
 bash bench/cli_vs_curl.sh
 echo
