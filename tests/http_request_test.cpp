@@ -113,7 +113,7 @@ TEST_F(HttpRequestTest, OptionSixSwitchesRedirectFollowing) {
     EXPECT_EQ(r.Status(), 201);  // followed by default
 
     r.Open(std::nullopt, url);
-    const Variant readBack = r.Option(6, 0);
+    const Variant readBack = r.Option(kOptionEnableRedirects, 0);
     EXPECT_EQ(readBack, Variant(std::int32_t{0}));
     r.Send();
     EXPECT_EQ(r.Status(), 302);
@@ -226,7 +226,7 @@ TEST_F(HttpRequestTest, CredentialsProxyTimeoutsAndPolicies) {
     r.SetCredentials(Text("user"), Text("pass"));
     r.SetClientCertificate(Text(""));
     EXPECT_EQ(LastErrorUtf8(r), "");
-    r.SetAutoLogonPolicy(2);
+    r.SetAutoLogonPolicy(kAutoLogonNever);
     EXPECT_EQ(LastErrorUtf8(r), "");
     r.SetAutoLogonPolicy(9);
     EXPECT_EQ(LastErrorUtf8(r), "发现异常");
@@ -247,7 +247,7 @@ TEST_F(HttpRequestTest, CredentialsProxyTimeoutsAndPolicies) {
     server.Set("/slow", hang);
     Text slow = Url("/slow");
     r.Open(std::nullopt, slow);
-    r.SetProxy(1, Text());  // direct again: proxy settings outlive Open
+    r.SetProxy(kProxyDirect, Text());  // direct again: proxy settings outlive Open
     r.SetTimeouts(0, 2000, 2000, 300);
     const auto started = std::chrono::steady_clock::now();
     r.Send();

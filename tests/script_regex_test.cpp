@@ -77,6 +77,27 @@ TEST_F(ScriptRegexTest, GroupsIndexesAndCopies) {
 
 // An empty match steps the search on by one character, and one at the very
 // end is the last: the search never steps past the end of the text.
+// Every member the regex object calls is one the component (or its match
+// objects) declares: each call on a good search succeeds.
+TEST_F(ScriptRegexTest, EveryCallFindsItsMember) {
+    ScriptRegex r;
+    const auto succeeded = [] { return LastCallOutcome() == CallOutcome::kSuccess; };
+    ASSERT_TRUE(r.Create(Text("(a)(b)?"), false, false, true));
+    EXPECT_TRUE(succeeded()) << "Create";
+    EXPECT_EQ(r.GetPattern(), Text("(a)(b)?"));
+    EXPECT_TRUE(succeeded()) << "GetPattern";
+    EXPECT_EQ(r.Execute(Text("ab a")), 2);
+    EXPECT_TRUE(succeeded()) << "Execute";
+    EXPECT_EQ(r.MatchText(2), Text("a"));
+    EXPECT_TRUE(succeeded()) << "MatchText";
+    EXPECT_EQ(r.SubmatchText(1, 2), Text("b"));
+    EXPECT_TRUE(succeeded()) << "SubmatchText";
+    EXPECT_EQ(r.SubmatchCount(), 2);
+    EXPECT_TRUE(succeeded()) << "SubmatchCount";
+    EXPECT_EQ(r.Replace(Text("ab a"), Text("[$1]")), Text("[a] [a]"));
+    EXPECT_TRUE(succeeded()) << "Replace";
+}
+
 TEST_F(ScriptRegexTest, EmptyMatchesStopAtTheEnd) {
     struct Case {
         const char* pattern;

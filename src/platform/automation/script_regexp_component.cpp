@@ -1,7 +1,5 @@
 #include "platform/automation/script_regexp_component.h"
 
-#include "platform/automation/script_regexp_names.h"
-
 #include <boost/regex.hpp>
 
 #include <new>
@@ -9,6 +7,8 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "platform/automation/script_regexp_names.h"
 
 namespace kestrane {
 
