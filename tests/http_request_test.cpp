@@ -473,6 +473,8 @@ TEST(HostOfUrlTest, Table) {
         {"Http://Host/path", "host"},
         {"HTTPS://Host:1/path", "host"},
         {"http://\xB0\x40x/", "\xB0\x40x"},  // 0x40 ("@") as the second byte of a double-byte character
+        // The scheme's length cuts into a double-byte character: the host ends by its own reading.
+        {"httptu\xEB\xEB\xEB/\n/xtp://c.d/e", "\xEB\xEB"},
         {"https://", ""},
         {"", ""},
         {"http://H\xD6\x41/x", "h\xD6\x41"},  // the second byte of a double-byte character stays

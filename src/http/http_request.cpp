@@ -148,7 +148,11 @@ Text HostOfUrl(const Text& url) {
     Text host = url.Mid(start, end - start);
     // User information runs up to the last "@"; the host follows it.
     for (int at = host.Find("@"); at != -1; at = host.Find("@")) host = host.Mid(at + 1, host.Length());
-    if (const int c = host.Find(":"); c != -1) host = host.Left(c - 1);
+    // A cut may have begun inside a double-byte character, so the host's own
+    // characters can differ from the URL's: end it again by its own reading.
+    for (const char* stop : {"/", "?", "#", ":"}) {
+        if (const int p = host.Find(stop); p != -1) host = host.Left(p - 1);
+    }
     return host.Lower();
 }
 
