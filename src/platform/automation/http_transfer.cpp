@@ -144,6 +144,10 @@ TransferOutcome RunTransfer(const TransferInput& in, const std::atomic<bool>& ab
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    // A proxy's answer to CONNECT is not the server's response: keep it out
+    // of the header callback, which would take its blank line for the end
+    // of the final headers.
+    curl_easy_setopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L);
     SetMethodAndBody(h, in);
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
     curl_easy_setopt(h, CURLOPT_USERAGENT, in.agent.c_str());
