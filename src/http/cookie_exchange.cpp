@@ -1,11 +1,11 @@
 #include "http/cookie_exchange.h"
 
-#include <algorithm>
 #include <vector>
 
 #include "http/cookie_store.h"
 #include "http/text_between.h"
 #include "pattern/script_regex.h"
+#include "platform/ascii.h"
 #include "platform/automation/dispatch.h"
 #include "platform/automation/http_request_names.h"
 
@@ -21,12 +21,7 @@ Text AllResponseHeaders(const ObjectRef& requestObject) {
 
 // A name or value with a control byte (a tab, CR, LF, ...) would break the
 // Cookie header or be refused with it: such a cookie is neither stored nor sent.
-bool IsCleanCookieText(const Text& t) {
-    return std::none_of(t.View().begin(), t.View().end(), [](char c) {
-        const auto b = static_cast<unsigned char>(c);
-        return b < 0x20 || b == 0x7F;
-    });
-}
+bool IsCleanCookieText(const Text& t) { return !HasControlByte(t.View()); }
 
 }  // namespace
 

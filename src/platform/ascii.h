@@ -34,11 +34,11 @@ inline bool HasLineBreakOrNul(std::string_view s) {
     return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
 }
 
-// True when `s` holds a byte below 0x20 (tab excepted) or DEL.
+// True when `s` holds a control byte: below 0x20 (tab included) or DEL.
 inline bool HasControlByte(std::string_view s) {
     for (const char c : s) {
         const auto b = static_cast<unsigned char>(c);
-        if ((b < 0x20 && b != '\t') || b == 0x7F) return true;
+        if (b < 0x20 || b == 0x7F) return true;
     }
     return false;
 }
