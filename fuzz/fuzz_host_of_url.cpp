@@ -9,7 +9,11 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace kestrane;
     const Text url = Bytes(data, size).ToText();
-    (void)HostOfUrl(url);
+    // The host never holds what ends an authority or user information.
+    const Text host = HostOfUrl(url);
+    for (const char* stop : {"/", "?", "#", "@", ":"}) {
+        if (host.Find(stop) != -1) __builtin_trap();
+    }
     const ProbeTarget target = SplitProbeUrl(url);
     if (target.serverName.Length() + target.objectPath.Length() > url.Length()) __builtin_trap();
     // What the probe would send must never carry a line break.

@@ -19,6 +19,12 @@ echo
 echo "== hostile pages against a memmem pass over the same bytes"
 build-bench/bench/hostile_pages_bench
 echo
+echo "== cookie files: save and load (no network)"
+build-bench/bench/cookie_store_bench --benchmark_min_time=0.2 2>/dev/null
+echo
+echo "== the redirect probe against an endless body (loopback)"
+build-bench/bench/redirect_probe_bench 2>/dev/null
+echo
 echo "== a whole parse over loopback against the curl floor"
 bash bench/cli_vs_curl.sh
 echo

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libboost-regex-dev libcurl4-openssl-dev libicu-dev
+  libboost-regex-dev libcurl4-openssl-dev libicu-dev libssl-dev openssl
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
   clang libclang-rt-14-dev
   fonts-wqy-zenhei xvfb xauth

@@ -35,6 +35,8 @@ TEST(BytePatternTest, FollowsThePageRules) {
     EXPECT_EQ(AllMatches(optionalGroup, "xz"), (std::vector<std::vector<std::string>>{{"xz", ""}}));
     const BytePattern empty("q*");
     EXPECT_EQ(AllMatches(empty, "ab").size(), 3u);  // empty matches step on instead of looping
+    EXPECT_EQ(AllMatches(empty, "").size(), 1u);    // and the one at the end is the last
+    EXPECT_EQ(AllMatches(BytePattern("b?"), "ab"), (std::vector<std::vector<std::string>>{{""}, {"b"}, {""}}));
     const BytePattern rejected("(unclosed");
     EXPECT_FALSE(rejected.IsValid());
     EXPECT_TRUE(AllMatches(rejected, "(unclosed").empty());

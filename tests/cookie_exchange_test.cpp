@@ -44,6 +44,49 @@ TEST_F(CookieExchangeTest, ASecondRequestCarriesTheCookiesOfTheFirst) {
     EXPECT_FALSE(Get(plain, "/next").HasHeader("Cookie"));
 }
 
+// Cookies go by the host the request really goes to: user information in the
+// URL is not a host, and a response after a redirect to another host files
+// its cookies under that host.
+TEST_F(CookieExchangeTest, CookiesFollowTheRealHost) {
+    GlobalCookieStore->SetCookie(Text("a.example"), Text("secret"), Text("1"));
+    GlobalCookieStore->SetCookie(Text("127.0.0.1"), Text("mine"), Text("2"));
+    server.Set("/x", HttpReply(200, "OK", ""));
+    HttpRequest r;
+    r.SetKeepCookies(true);
+    const Text url("http://a.example:pw@" + server.Url("/x").substr(7));
+    r.Open(std::nullopt, url);
+    EXPECT_EQ(r.Host(), Text("127.0.0.1"));
+    r.Send();
+    EXPECT_EQ(server.Server().Requests().back().Header("Cookie"), "mine=2; ");
+
+    PageServer other("127.0.0.2");
+    other.Set("/set", HttpReply(200, "OK", "", {{"Set-Cookie", "from=other; path=/"}}));
+    server.Set("/away", loopback::Redirect(other.Url("/set")));
+    Get(r, "/away");
+    EXPECT_EQ(GlobalCookieStore->GetCookie(Text("127.0.0.2"), Text("from")), Text("other"));
+    EXPECT_EQ(GlobalCookieStore->GetCookie(Text("127.0.0.1"), Text("from")), Text());
+    // The first host's cookies did not travel to the second either.
+    EXPECT_FALSE(other.Server().Requests().back().HasHeader("Cookie"));
+}
+
+// A cookie holding a control byte is neither stored nor sent, and the
+// host's other cookies still go.
+TEST_F(CookieExchangeTest, ControlBytesSpoilOnlyTheirOwnCookie) {
+    server.Set("/set", loopback::Reply{"HTTP/1.1 200 OK\r\nSet-Cookie: bad=x\x01y; path=/\r\n"
+                                       "Set-Cookie: cr=a\rb;\r\nSet-Cookie: good=1; path=/\r\nContent-Length: 0\r\n\r\n"});
+    server.Set("/next", HttpReply(200, "OK", ""));
+    HttpRequest r;
+    r.SetKeepCookies(true);
+    Get(r, "/set");
+    EXPECT_EQ(GlobalCookieStore->CookieCount(Text("127.0.0.1"), true), 1);
+    EXPECT_EQ(GlobalCookieStore->GetCookie(Text("127.0.0.1"), Text("good")), Text("1"));
+    GlobalCookieStore->SetCookie(Text("127.0.0.1"), Text("planted"), Text("a\r\nX-Evil: 1"));
+    GlobalCookieStore->SetCookie(Text("127.0.0.1"), Text("tab"), Text("a\tb"));
+    const ServedRequest seen = Get(r, "/next");
+    EXPECT_EQ(seen.Header("Cookie"), "good=1; ");
+    EXPECT_FALSE(seen.HasHeader("X-Evil"));
+}
+
 TEST_F(CookieExchangeTest, AttachSkipsBlankValues) {
     server.Set("/x", HttpReply(200, "OK", ""));
     HttpRequest r;

@@ -2,7 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <atomic>
+#include <csignal>
+#include <thread>
 
 #include <filesystem>
 #include <fstream>
@@ -82,9 +89,11 @@ TEST(CookieStoreTest, DeleteClearAndTheHostList) {
 TEST(CookieStoreTest, CopiesAreIndependent) {
     CookieStore s;
     s.SetCookie(Text("h"), Text("a"), Text("1"));
-    const std::unique_ptr<CookieStore> copy = s.Copy();
+    CookieStore copy = s;
     s.SetCookie(Text("h"), Text("a"), Text("2"));
-    EXPECT_EQ(copy->GetCookie(Text("h"), Text("a")), Text("1"));
+    EXPECT_EQ(copy.GetCookie(Text("h"), Text("a")), Text("1"));
+    copy = s;
+    EXPECT_EQ(copy.GetCookie(Text("h"), Text("a")), Text("2"));
 }
 
 TEST(CookieStoreTest, LoadFromTextFollowsTheLineRules) {
@@ -114,11 +123,16 @@ TEST(CookieStoreTest, LoadFromFile) {
     EXPECT_EQ(s.CookieCount(Text(), false), 0);
     const char raw[] = "[h]\r\na=1\nb=2\r\nc=x\0y\r\n[g]\r\nd=\x1A" "z\ne=5";
     WriteFile(dir.File("c.ini"), std::string(raw, sizeof raw - 1));
+    std::vector<Text> names;
     EXPECT_TRUE(s.LoadFromFile(dir.File("c.ini")));
     EXPECT_EQ(s.GetCookie(Text("h"), Text("a")), Text("1"));
     EXPECT_EQ(s.GetCookie(Text("h"), Text("b")), Text("2"));
     EXPECT_EQ(s.GetCookie(Text("h"), Text("c")), Text("x"));
     EXPECT_EQ(s.GetCookie(Text("g"), Text("e")), Text("5"));  // the last line needs no line feed
+    // The 0x1A byte ends its line: "d=" gives d an empty value, and "z" after it is no cookie.
+    EXPECT_EQ(s.GetCookieNames(Text("g"), names), 2);
+    EXPECT_EQ(names, (std::vector<Text>{Text("d"), Text("e")}));
+    EXPECT_EQ(s.GetCookie(Text("g"), Text("d")), Text());
 }
 
 TEST(CookieStoreTest, SaveToFileUpdatesInPlace) {
@@ -179,13 +193,174 @@ TEST(CookieStoreTest, AFailedSaveLeavesTheOldFileWhole) {
     TempDir dir;
     const Text file = dir.File("keep.ini");
     WriteFile(file, "[h]\r\na=1\r\n");
-    // The new file is written beside the old one first; make that impossible
-    // (a directory stands where it would go; this stops root too).
-    fs::create_directory(file.Str() + ".kestrane-tmp");
     CookieStore s;
-    s.SetCookie(Text("h"), Text("a"), Text("2"));
-    EXPECT_FALSE(s.SaveToFile(file));
+    s.SetCookie(Text("h"), Text("a"), Text(std::string(4096, 'x')));
+    // Writes past 1 KiB fail (EFBIG, for root too); the new content cannot go out.
+    struct rlimit old {};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 1024;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool saved = s.SaveToFile(file);
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(saved);
     EXPECT_EQ(ReadFile(file), "[h]\r\na=1\r\n");
+    for (const auto& entry : fs::directory_iterator(dir.File("").Str())) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_TRUE(name == "keep.ini" || name == "keep.ini.kestrane-lock") << name;  // no temporary file left
+    }
+}
+
+TEST(CookieStoreTest, APlantedSymlinkIsNeverWrittenThrough) {
+    TempDir dir;
+    const Text file = dir.File("c.ini");
+    const Text victim = dir.File("victim");
+    WriteFile(victim, "precious");
+    // The name the save used for its temporary file until now, and a directory there too.
+    fs::create_symlink(victim.Str(), file.Str() + ".kestrane-tmp");
+    fs::create_symlink(victim.Str(), file.Str() + ".tmp");
+    CookieStore s;
+    s.SetCookie(Text("h"), Text("a"), Text("1"));
+    EXPECT_TRUE(s.SaveToFile(file));
+    EXPECT_EQ(ReadFile(victim), "precious");
+    EXPECT_EQ(ReadFile(file), "[h]\r\na=1\r\n");
+    EXPECT_FALSE(fs::is_symlink(file.Str()));
+}
+
+TEST(CookieStoreTest, ASaveKeepsPermissionBitsAndMakesNewFilesPrivate) {
+    TempDir dir;
+    CookieStore s;
+    s.SetCookie(Text("h"), Text("a"), Text("1"));
+    const Text fresh = dir.File("new.ini");
+    ASSERT_TRUE(s.SaveToFile(fresh));
+    EXPECT_EQ(fs::status(fresh.Str()).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+
+    const Text shared = dir.File("shared.ini");
+    WriteFile(shared, "[x]\r\ny=1\r\n");
+    const fs::perms chosen = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+    fs::permissions(shared.Str(), chosen);
+    ASSERT_TRUE(s.SaveToFile(shared));
+    EXPECT_EQ(fs::status(shared.Str()).permissions(), chosen);
+}
+
+TEST(CookieStoreTest, ADirectoryIsNoCookieFile) {
+    TempDir dir;
+    CookieStore s;
+    s.SetCookie(Text("h"), Text("a"), Text("1"));
+    EXPECT_FALSE(s.SaveToFile(dir.File("")));
+    EXPECT_FALSE(s.SaveToFile(dir.File(".")));
+    CookieStore t;
+    EXPECT_FALSE(t.LoadFromFile(dir.File("")));
+    EXPECT_EQ(t.CookieCount(Text(), false), 0);
+}
+
+// Every cookie in the table would come back from the file changed, or under
+// another host or name: the save says false, and the good cookie beside it is
+// written alone.
+TEST(CookieStoreTest, CookiesThatWouldNotReadBackAreRefused) {
+    struct Case {
+        const char* why;
+        CookieEntry first;
+        CookieEntry second;
+    } cases[] = {
+        {"names differing in case", {Text("h"), Text("sid"), Text("1")}, {Text("h"), Text("SID"), Text("2")}},
+        {"names differing in blanks", {Text("h"), Text("sid"), Text("1")}, {Text("h"), Text("sid\t"), Text("2")}},
+        {"hosts differing in case", {Text("h"), Text("sid"), Text("1")}, {Text("H"), Text("other"), Text("2")}},
+        {"a host holding ]", {Text("h"), Text("sid"), Text("1")}, {Text("a]b"), Text("n"), Text("2")}},
+        {"a host holding a line feed", {Text("h"), Text("sid"), Text("1")}, {Text("a\nb"), Text("n"), Text("2")}},
+        {"a value holding 0x1A", {Text("h"), Text("sid"), Text("1")}, {Text("h"), Text("n"), Text("a\x1A" "b")}},
+        {"a name holding =", {Text("h"), Text("sid"), Text("1")}, {Text("h"), Text("a=b"), Text("2")}},
+        {"a name beginning with a space", {Text("h"), Text("sid"), Text("1")}, {Text("h"), Text(" n"), Text("2")}},
+        {"a value ending in a space", {Text("h"), Text("sid"), Text("1")}, {Text("h"), Text("n"), Text("2 ")}},
+        {"a value ending in an ideographic space", {Text("h"), Text("sid"), Text("1")}, {Text("h"), Text("n"), Text("2\xA1\xA1")}},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const Text file = dir.File("c.ini");
+        CookieStore s;
+        ASSERT_TRUE(s.SetCookie(c.first.host, c.first.name, c.first.value)) << c.why;
+        ASSERT_TRUE(s.SetCookie(c.second.host, c.second.name, c.second.value)) << c.why;
+        EXPECT_FALSE(s.SaveToFile(file)) << c.why;
+        CookieStore back;
+        ASSERT_TRUE(back.LoadFromFile(file)) << c.why;
+        EXPECT_EQ(back.Entries(), std::vector<CookieEntry>{c.first}) << c.why;
+    }
+}
+
+TEST(CookieStoreTest, TheStoreCapsCookiesPerHostAndInAll) {
+    CookieStore s;
+    for (int i = 0; i < kMaxCookiesPerHost; ++i) ASSERT_TRUE(s.SetCookie(Text("h"), Text("n" + std::to_string(i)), Text("v")));
+    EXPECT_FALSE(s.SetCookie(Text("h"), Text("one-more"), Text("v")));
+    EXPECT_TRUE(s.SetCookie(Text("h"), Text("n0"), Text("changed")));  // a value can still change
+    EXPECT_EQ(s.GetCookie(Text("h"), Text("n0")), Text("changed"));
+    EXPECT_EQ(s.CookieCount(Text("h"), true), kMaxCookiesPerHost);
+    EXPECT_TRUE(s.DeleteCookies(Text("h"), Text("n1"), true));
+    EXPECT_TRUE(s.SetCookie(Text("h"), Text("one-more"), Text("v")));  // room again
+
+    for (int i = 0; s.CookieCount(Text(), false) < kMaxCookies; ++i) {
+        ASSERT_TRUE(s.SetCookie(Text("host" + std::to_string(i / 500)), Text("n" + std::to_string(i)), Text("v")));
+    }
+    EXPECT_FALSE(s.SetCookie(Text("fresh.host"), Text("n"), Text("v")));
+    EXPECT_EQ(s.CookieCount(Text(), false), kMaxCookies);
+}
+
+// Savers in threads and in processes share one file. Each save reports true
+// only with its cookies in the file, and a reader never finds the file empty
+// or cut short.
+TEST(CookieStoreTest, ConcurrentSavesNeverLoseCookies) {
+    TempDir dir;
+    const Text file = dir.File("shared.ini");
+    constexpr int kSavers = 4, kRounds = 15;
+    const auto saver = [&](const std::string& who) {
+        CookieStore s;
+        for (int round = 0; round < kRounds; ++round) {
+            s.SetCookie(Text(who), Text("n" + std::to_string(round)), Text("v"));
+            if (!s.SaveToFile(file)) return false;
+        }
+        return true;
+    };
+    // Processes first, while this one has no other thread.
+    std::vector<pid_t> children;
+    for (int p = 0; p < kSavers; ++p) {
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) ::_exit(saver("process" + std::to_string(p)) ? 0 : 1);
+        children.push_back(pid);
+    }
+    for (const pid_t pid : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+
+    std::atomic<bool> done{false};
+    std::atomic<int> badReads{0};
+    std::thread reader([&] {
+        while (!done) {
+            const std::string content = ReadFile(file);
+            if (content.empty() || !content.ends_with("\r\n")) ++badReads;
+        }
+    });
+    std::vector<std::thread> threads;
+    std::atomic<int> failed{0};
+    for (int t = 0; t < kSavers; ++t) {
+        threads.emplace_back([&, t] { failed += saver("thread" + std::to_string(t)) ? 0 : 1; });
+    }
+    for (std::thread& t : threads) t.join();
+    done = true;
+    reader.join();
+    EXPECT_EQ(failed, 0);
+    EXPECT_EQ(badReads, 0);
+
+    CookieStore back;
+    ASSERT_TRUE(back.LoadFromFile(file));
+    for (const char* kind : {"process", "thread"}) {
+        for (int who = 0; who < kSavers; ++who) {
+            EXPECT_EQ(back.CookieCount(Text(kind + std::to_string(who)), true), kRounds) << kind << who;
+        }
+    }
 }
 
 }  // namespace

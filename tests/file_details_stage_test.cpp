@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <limits>
+#include <string>
 
 #include "platform/code_page.h"
 #include "resolve/size_number.h"
@@ -105,7 +107,26 @@ TEST(FileDetailsTest, HostilePagesEndWithoutCrashing) {
         [] { std::string s; for (int i = 0; i < 200'000; ++i) s += "size\\\":\\\"1"; return s; }(),
         "md5\\\":\\\"" + std::string(10 << 20, 'a'),
     };
-    for (const std::string& page : pages) (void)FindFileDetails(Text(page));
+    // What each gives: no closing quote, no name; a name of every backslash and the "x"
+    // (its kind the unknown "\\x" itself); the last size; no closing quote, no MD5.
+    struct Want {
+        std::string fileName;
+        std::string kindLabel;
+        double size;
+        std::string md5;
+    } const want[] = {
+        {"", "", 0, ""},
+        {std::string(4 << 20, '\\') + "x", "\\\\x", 0, ""},
+        {"", "", 1, ""},
+        {"", "", 0, ""},
+    };
+    for (std::size_t i = 0; i < std::size(pages); ++i) {
+        const FileDetails got = FindFileDetails(Text(pages[i]));
+        EXPECT_TRUE(got.fileName.Str() == want[i].fileName) << "page " << i << ": " << got.fileName.Length() << " bytes";
+        EXPECT_EQ(got.kindLabel.Str(), want[i].kindLabel) << "page " << i;
+        EXPECT_EQ(got.size, want[i].size) << "page " << i;
+        EXPECT_EQ(got.md5.Str(), want[i].md5) << "page " << i;
+    }
 }
 
 }  // namespace

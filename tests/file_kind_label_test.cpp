@@ -18,11 +18,11 @@ TEST(FileKindLabelTest, Table) {
         {"doc", "Microsoft Office Word 2003文档   (doc)"},
         {"wma", "声音文件   (wma)"},         {"mp4", "媒体视频文件   (mp4)"},
         // Rows a three-byte extension cannot reach, matched whole.
-        {"7z", "winrar压缩包文件   (7z)"},   {"e", "Tessel源码文件   (e)"},
+        {"7z", "winrar压缩包文件   (7z)"},
         {"rm", "媒体视频文件   (rm)"},       {"torrent", "迅雷bt种子文件   (torrent)"},
         // Unchanged.
         {"RAR", "RAR"}, {"Jpg", "Jpg"}, {"peg", "peg"}, {"ocx", "ocx"}, {"ent", "ent"},
-        {"pdf", "pdf"}, {"", ""}, {" txt", " txt"}, {"文件", "文件"},
+        {"pdf", "pdf"}, {"e", "e"}, {"", ""}, {" txt", " txt"}, {"文件", "文件"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(AnsiToUtf8(FileKindLabel(Text::FromUtf8(c.inUtf8))), c.wantUtf8) << c.inUtf8;

@@ -3,11 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <set>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "http/http_request.h"
 #include "platform/automation/component_library.h"
+#include "platform/automation/call_outcome.h"
 #include "platform/automation/http_request_component.h"
 
 namespace kestrane {
@@ -22,19 +27,20 @@ struct Call {
 class RecordingRequest : public ComponentObject {
 public:
     explicit RecordingRequest(std::vector<Call>& log) {
-        for (const char* name : {"Open", "Send", "SetProxy", "WaitForResponse", "SetRequestHeader"}) {
-            DeclareMethod(name, {{ParamKind::kAny, true}, {ParamKind::kAny, true}, {ParamKind::kAny, true}},
+        using namespace http_member;
+        for (const std::string_view name : {kOpen, kSend, kSetProxy, kWaitForResponse, kSetRequestHeader}) {
+            DeclareMethod(std::string(name), {{ParamKind::kAny, true}, {ParamKind::kAny, true}, {ParamKind::kAny, true}},
                           [&log, name](std::vector<Variant>& a) {
                               while (!a.empty() && a.back().IsEmpty()) a.pop_back();
-                              log.push_back({name, a});
+                              log.push_back({std::string(name), a});
                               return Variant(true);
                           });
         }
-        DeclarePut("Option", {{ParamKind::kInt, false}, {ParamKind::kAny, false}}, [&log](std::vector<Variant>& a) {
+        DeclarePut(std::string(kOption), {{ParamKind::kInt, false}, {ParamKind::kAny, false}}, [&log](std::vector<Variant>& a) {
             log.push_back({"Option=", a});
             return Variant();
         });
-        DeclareGet("Option", {{ParamKind::kInt, false}}, [&log](std::vector<Variant>& a) {
+        DeclareGet(std::string(kOption), {{ParamKind::kInt, false}}, [&log](std::vector<Variant>& a) {
             log.push_back({"Option", a});
             return Variant(std::int32_t{5});
         });
@@ -73,6 +79,39 @@ TEST_F(HttpRequestCallsTest, ArgumentsAndDefaultsAsTheComponentSeesThem) {
         {"Option", {Variant(std::int32_t{9})}},
     };
     EXPECT_EQ(log, want);
+}
+
+// Every member the request object calls is one the component declares, in
+// the shape it declares it: a name misspelt on either side fails here.
+TEST(HttpRequestMembersTest, EveryCallFindsItsMember) {
+    HttpRequest r;
+    const std::vector<std::pair<const char*, std::function<void()>>> calls = {
+        {"Status", [&] { r.Status(); }},
+        {"StatusText", [&] { r.StatusText(); }},
+        {"ResponseText", [&] { r.ResponseText(); }},
+        {"ResponseBody", [&] { r.ResponseBody(); }},
+        {"ResponseStream", [&] { r.ResponseStream(); }},
+        {"Option", [&] { r.Option(kOptionEnableRedirects, 0); }},
+        {"SetProxy", [&] { r.SetProxy(kProxyDirect, Text()); }},
+        {"SetCredentials", [&] { r.SetCredentials(Text("u"), Text("p")); }},
+        {"Open", [&] { r.Open(std::nullopt, Text("http://127.0.0.1:9/")); }},
+        {"SetRequestHeader", [&] { r.SetRequestHeader(Text("X"), Text("y")); }},
+        {"GetResponseHeader", [&] { r.GetResponseHeader(Text("X")); }},
+        {"GetAllResponseHeaders", [&] { r.GetAllResponseHeaders(); }},
+        {"WaitForResponse", [&] { r.WaitForResponse(); }},
+        {"Abort", [&] { r.Abort(); }},
+        {"SetTimeouts", [&] { r.SetTimeouts(1, 1, 1, 1); }},
+        {"SetClientCertificate", [&] { r.SetClientCertificate(Text()); }},
+        {"SetAutoLogonPolicy", [&] { r.SetAutoLogonPolicy(kAutoLogonNever); }},
+        {"GetResponseCookie", [&] { r.GetResponseCookie(Text("x")); }},
+        {"GetSetCookieLines", [&] { r.GetSetCookieLines(); }},
+    };
+    const std::set<CallOutcome> notFound = {CallOutcome::kUnknownName, CallOutcome::kMemberNotFound,
+                                            CallOutcome::kTooManyArguments, CallOutcome::kParamNotOptional};
+    for (const auto& [what, call] : calls) {
+        call();
+        EXPECT_FALSE(notFound.contains(LastCallOutcome())) << what;
+    }
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "loopback/loopback_server.h"
 
 namespace kestrane {
@@ -81,11 +83,26 @@ TEST(GetRedirectTargetTest, ReturnsTheLocationUnchanged) {
     } cases[] = {{"/abs", "http://127.0.0.2/next"}, {"/rel", "next/step?x=1"}, {"/plain", ""}};
     for (const Case& c : cases) {
         Text url(server.Url(c.path));
-        EXPECT_EQ(GetRedirectTarget(url), Text(c.want)) << c.path;
+        const RedirectProbe probe = GetRedirectTarget(url);
+        EXPECT_EQ(probe.location, Text(c.want)) << c.path;
+        EXPECT_EQ(probe.requestedUrl, url) << c.path;
     }
-    Text empty;
-    EXPECT_EQ(GetRedirectTarget(empty), Text());
-    EXPECT_EQ(empty, Text("http://"));
+    const RedirectProbe empty = GetRedirectTarget(Text());
+    EXPECT_EQ(empty.location, Text());
+    EXPECT_EQ(empty.requestedUrl, Text("http://"));
+    const Text bare(server.Url("/abs").substr(7));
+    EXPECT_EQ(GetRedirectTarget(bare).requestedUrl, Text(server.Url("/abs")));
+}
+
+// The probe needs only the headers: it stops reading there, however long the
+// body (an endless one would otherwise run into the body cap and fail), and
+// the Location's bytes come back as they were sent.
+TEST(GetRedirectTargetTest, ReadsOnlyTheHeaders) {
+    PageServer server;
+    loopback::Reply endless{"HTTP/1.1 302 Found\r\nLocation: http://127.0.0.2/\xD6\xD0\xFF\r\nContent-Length: 1073741824\r\n\r\n"};
+    endless.endlessBodyChunk = 64 * 1024;
+    server.Set("/endless", endless);
+    EXPECT_EQ(GetRedirectTarget(Text(server.Url("/endless"))).location, Text("http://127.0.0.2/\xD6\xD0\xFF"));
 }
 
 }  // namespace

@@ -63,14 +63,54 @@ TEST_F(ScriptRegexTest, GroupsIndexesAndCopies) {
     EXPECT_EQ(AnsiToUtf8(CallOutcomeText(LastCallOutcome())), "对象为空");
     EXPECT_EQ(r.SubmatchText(1, 3), Text());
 
-    const std::unique_ptr<ScriptRegex> copy = r.Copy();
-    EXPECT_EQ(copy->MatchCount(), 2);
-    EXPECT_EQ(copy->MatchText(2), Text("b=;"));
-    EXPECT_EQ(copy->SubmatchText(1, 1), Text("a"));
+    ScriptRegex copy = r;
+    EXPECT_EQ(copy.MatchCount(), 2);
+    EXPECT_EQ(copy.MatchText(2), Text("b=;"));
+    EXPECT_EQ(copy.SubmatchText(1, 1), Text("a"));
 
     EXPECT_EQ(r.Execute(Text("nothing")), 0);
     EXPECT_EQ(r.SubmatchCount(), 0);
-    EXPECT_EQ(copy->MatchCount(), 2);  // the copy keeps its own count
+    EXPECT_EQ(copy.MatchCount(), 2);  // the copy keeps its own count
+    copy = r;
+    EXPECT_EQ(copy.MatchCount(), 0);
+}
+
+// An empty match steps the search on by one character, and one at the very
+// end is the last: the search never steps past the end of the text.
+// Every member the regex object calls is one the component (or its match
+// objects) declares: each call on a good search succeeds.
+TEST_F(ScriptRegexTest, EveryCallFindsItsMember) {
+    ScriptRegex r;
+    const auto succeeded = [] { return LastCallOutcome() == CallOutcome::kSuccess; };
+    ASSERT_TRUE(r.Create(Text("(a)(b)?"), false, false, true));
+    EXPECT_TRUE(succeeded()) << "Create";
+    EXPECT_EQ(r.GetPattern(), Text("(a)(b)?"));
+    EXPECT_TRUE(succeeded()) << "GetPattern";
+    EXPECT_EQ(r.Execute(Text("ab a")), 2);
+    EXPECT_TRUE(succeeded()) << "Execute";
+    EXPECT_EQ(r.MatchText(2), Text("a"));
+    EXPECT_TRUE(succeeded()) << "MatchText";
+    EXPECT_EQ(r.SubmatchText(1, 2), Text("b"));
+    EXPECT_TRUE(succeeded()) << "SubmatchText";
+    EXPECT_EQ(r.SubmatchCount(), 2);
+    EXPECT_TRUE(succeeded()) << "SubmatchCount";
+    EXPECT_EQ(r.Replace(Text("ab a"), Text("[$1]")), Text("[a] [a]"));
+    EXPECT_TRUE(succeeded()) << "Replace";
+}
+
+TEST_F(ScriptRegexTest, EmptyMatchesStopAtTheEnd) {
+    struct Case {
+        const char* pattern;
+        const char* source;
+        std::int32_t count;
+        const char* last;
+    } cases[] = {{"a*", "", 1, ""}, {"a*", "ba", 3, ""}, {"a*", "baa", 3, ""}, {"$", "xy", 1, ""}, {"y?", "xy", 3, ""}};
+    for (const Case& c : cases) {
+        ScriptRegex r;
+        ASSERT_TRUE(r.Create(Text(c.pattern)));
+        EXPECT_EQ(r.Execute(Text(c.source)), c.count) << c.pattern << " in " << c.source;
+        EXPECT_EQ(r.MatchText(c.count), Text(c.last)) << c.pattern << " in " << c.source;
+    }
 }
 
 TEST_F(ScriptRegexTest, GbkTextCrossesAsUnicode) {

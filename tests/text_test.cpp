@@ -51,6 +51,14 @@ TEST(TextTest, FindNeverStartsOnASecondByte) {
         {t, "x", 1, 5},
         {G("中a文"), "a", 1, 3},
         {Text("\xD6\x61\x61"), "a", 1, 3},  // 0xD6 0x61 is one character: the first "a" is its second byte
+        // A start inside a double-byte character: the character still counts
+        // from its first byte, so nothing is found on its second byte.
+        {Text("\xD6\x61\x61"), "a", 2, 3},
+        {t, "\xA1\xA1", 2, 3},
+        {t, "\xA1", 2, 3},
+        {t, "\xA1", 4, -1},               // byte 4 is the second byte of the ideographic space
+        {Text("\xD6\xD0\xD6\xD0"), "\xD0\xD6", 2, -1},
+        {Text("\xD6\xD0\xD6\xD0"), "\xD6\xD0", 2, 3},
     };
     for (const Case& c : cases) EXPECT_EQ(c.hay.Find(c.needle, c.start), c.want) << c.hay.Str() << " / " << c.needle.Str();
 }

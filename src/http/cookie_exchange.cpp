@@ -5,7 +5,9 @@
 #include "http/cookie_store.h"
 #include "http/text_between.h"
 #include "pattern/script_regex.h"
+#include "platform/ascii.h"
 #include "platform/automation/dispatch.h"
+#include "platform/automation/http_request_names.h"
 
 namespace kestrane {
 
@@ -14,8 +16,12 @@ namespace {
 constexpr const char* kSetCookiePattern = "Set-Cookie: ?(.*?)=(.*?);";
 
 Text AllResponseHeaders(const ObjectRef& requestObject) {
-    return CallForText(requestObject, "GetAllResponseHeaders", CallKind::kMethod);
+    return CallForText(requestObject, http_member::kGetAllResponseHeaders, CallKind::kMethod);
 }
+
+// A name or value with a control byte (a tab, CR, LF, ...) would break the
+// Cookie header or be refused with it: such a cookie is neither stored nor sent.
+bool IsCleanCookieText(const Text& t) { return !HasControlByte(t.View()); }
 
 }  // namespace
 
@@ -26,11 +32,11 @@ bool AttachStoredCookies(const ObjectRef& requestObject, const Text& host) {
     Text header;
     for (const Text& name : names) {
         const Text value = GlobalCookieStore->GetCookie(host, name);
-        if (value.IsBlank()) continue;
+        if (value.IsBlank() || !IsCleanCookieText(name) || !IsCleanCookieText(value)) continue;
         header += name + "=" + value + "; ";
     }
     if (header.IsBlank()) return false;
-    CallMember(requestObject, "SetRequestHeader", CallKind::kMethod, {TextArg(Text("Cookie")), TextArg(header)});
+    CallMember(requestObject, http_member::kSetRequestHeader, CallKind::kMethod, {TextArg(Text("Cookie")), TextArg(header)});
     return true;
 }
 
@@ -44,6 +50,7 @@ bool StoreResponseCookies(const ObjectRef& requestObject, const Text& host) {
     for (int i = 1; i <= count; ++i) {
         const Text name = regex.SubmatchText(i, 1);
         const Text value = regex.SubmatchText(i, 2);
+        if (!IsCleanCookieText(name) || !IsCleanCookieText(value)) continue;
         if (GlobalCookieStore) GlobalCookieStore->SetCookie(host, name, value);
     }
     return true;

@@ -1,5 +1,7 @@
 #include "http/http_request.h"
 
+#include <algorithm>
+
 #include "http/cookie_exchange.h"
 #include "platform/automation/call_outcome.h"
 #include "platform/automation/component_library.h"
@@ -12,6 +14,7 @@ namespace {
 constexpr CallKind kGet = CallKind::kGet;
 constexpr CallKind kPut = CallKind::kPut;
 constexpr CallKind kMethod = CallKind::kMethod;
+namespace member = http_member;
 
 Variant ByteArrayFromOne(const Bytes& body) {
     return Variant(ByteArray{std::vector<std::uint8_t>(body.Data(), body.Data() + body.Size()), 1, false});
@@ -24,39 +27,22 @@ HttpRequest::HttpRequest() {
     m_requestObject = CreateComponent(kHttpRequestProgId);
 }
 
-HttpRequest::HttpRequest(const HttpRequest& other)
-    : m_requestObject(other.m_requestObject), m_keepCookies(other.m_keepCookies), m_host(other.m_host) {}
-
-HttpRequest::~HttpRequest() { m_requestObject.Release(); }
-
-std::unique_ptr<HttpRequest> HttpRequest::Copy() const { return std::make_unique<HttpRequest>(*this); }
-
-void HttpRequest::SetKeepCookies(bool enabled) { m_keepCookies = enabled; }
-
 Text HttpRequest::LastError() const { return CallOutcomeText(LastCallOutcome()); }
 
-bool HttpRequest::IsValid() const { return !m_requestObject.IsEmpty(); }
+std::int32_t HttpRequest::Status() { return CallForInt(m_requestObject, member::kStatus, kGet); }
 
-ObjectRef HttpRequest::GetRequestObject() const { return m_requestObject; }
+Text HttpRequest::StatusText() { return CallForText(m_requestObject, member::kStatusText, kGet); }
 
-std::int32_t HttpRequest::Status() { return CallForInt(m_requestObject, "Status", kGet); }
-
-Text HttpRequest::StatusText() { return CallForText(m_requestObject, "StatusText", kGet); }
-
-Text HttpRequest::ResponseText() { return CallForText(m_requestObject, "ResponseText", kGet); }
+Text HttpRequest::ResponseText() { return CallForText(m_requestObject, member::kResponseText, kGet); }
 
 Bytes HttpRequest::ResponseBody() {
-    Variant v = CallMember(m_requestObject, "ResponseBody", kGet);
-    Bytes out;
-    if (v.GetKind() == Variant::Kind::kByteArray) {
-        const auto& elements = v.Array().elements;
-        out = Bytes(elements.data(), elements.size());
-    }
-    v.Clear();
-    return out;
+    const Variant v = CallMember(m_requestObject, member::kResponseBody, kGet);
+    if (v.GetKind() != Variant::Kind::kByteArray) return {};
+    const auto& elements = v.Array().elements;
+    return Bytes(elements.data(), elements.size());
 }
 
-Variant HttpRequest::ResponseStream() { return CallMember(m_requestObject, "ResponseStream", kGet); }
+Variant HttpRequest::ResponseStream() { return CallMember(m_requestObject, member::kResponseStream, kGet); }
 
 Variant HttpRequest::Option(std::int32_t option, std::optional<std::int32_t> intValue,
                             const std::optional<Text>& textValue, const std::optional<Bytes>& bytesValue,
@@ -71,78 +57,80 @@ Variant HttpRequest::Option(std::int32_t option, std::optional<std::int32_t> int
     } else if (variantValue) {
         value = *variantValue;
     }
-    if (value) CallMember(m_requestObject, "Option", kPut, {Variant(option), *value});
-    return CallMember(m_requestObject, "Option", kGet, {Variant(option)});
+    if (value) CallMember(m_requestObject, member::kOption, kPut, {Variant(option), *value});
+    return CallMember(m_requestObject, member::kOption, kGet, {Variant(option)});
 }
 
 void HttpRequest::SetProxy(std::optional<std::int32_t> proxySetting, const Text& proxyServer,
                            const std::optional<Text>& bypassList) {
-    CallMember(m_requestObject, "SetProxy", kMethod,
-               {Variant(proxySetting.value_or(2)), TextArg(proxyServer), TextArg(bypassList.value_or(Text()))});
+    CallMember(m_requestObject, member::kSetProxy, kMethod,
+               {Variant(proxySetting.value_or(kProxyNamed)), TextArg(proxyServer), TextArg(bypassList.value_or(Text()))});
 }
 
 void HttpRequest::SetCredentials(const Text& userName, const Text& password, std::optional<std::int32_t> credentialsFor) {
-    CallMember(m_requestObject, "SetCredentials", kMethod,
-               {TextArg(userName), TextArg(password), Variant(credentialsFor.value_or(0))});
+    CallMember(m_requestObject, member::kSetCredentials, kMethod,
+               {TextArg(userName), TextArg(password), Variant(credentialsFor.value_or(kCredentialsForServer))});
 }
 
-void HttpRequest::Open(const std::optional<Text>& method, Text& url, std::optional<bool> async) {
-    if (!url.Lower().StartsWith("http")) url = Text("http://") + url;
-    CallMember(m_requestObject, "Open", kMethod,
-               {TextArg(method.value_or(Text("GET"))), TextArg(url), Variant(async.value_or(false))});
-    m_host = HostOfUrl(url);
+Text HttpRequest::Open(const std::optional<Text>& method, const Text& url, std::optional<bool> async) {
+    const Text opened = url.Lower().StartsWith("http") ? url : Text("http://") + url;
+    CallMember(m_requestObject, member::kOpen, kMethod,
+               {TextArg(method.value_or(Text("GET"))), TextArg(opened), Variant(async.value_or(false))});
+    m_host = HostOfUrl(opened);
+    return opened;
 }
 
 void HttpRequest::SetRequestHeader(const Text& headerName, const Text& headerValue) {
-    CallMember(m_requestObject, "SetRequestHeader", kMethod, {TextArg(headerName), TextArg(headerValue)});
+    CallMember(m_requestObject, member::kSetRequestHeader, kMethod, {TextArg(headerName), TextArg(headerValue)});
 }
 
 Text HttpRequest::GetResponseHeader(const Text& headerName) {
-    return CallForText(m_requestObject, "GetResponseHeader", kMethod, {TextArg(headerName)});
+    return CallForText(m_requestObject, member::kGetResponseHeader, kMethod, {TextArg(headerName)});
 }
 
-Text HttpRequest::GetAllResponseHeaders() { return CallForText(m_requestObject, "GetAllResponseHeaders", kMethod); }
+Text HttpRequest::GetAllResponseHeaders() { return CallForText(m_requestObject, member::kGetAllResponseHeaders, kMethod); }
 
-void HttpRequest::Send(const std::optional<Text>& body) {
+void HttpRequest::SendWithCookies(const std::optional<Variant>& body) {
     if (m_keepCookies) (void)AttachStoredCookies(m_requestObject, m_host);
     if (body) {
-        CallMember(m_requestObject, "Send", kMethod, {TextArg(*body)});
+        CallMember(m_requestObject, member::kSend, kMethod, {*body});
     } else {
-        CallMember(m_requestObject, "Send", kMethod);
+        CallMember(m_requestObject, member::kSend, kMethod);
     }
-    if (m_keepCookies) (void)StoreResponseCookies(m_requestObject, m_host);
+    if (!m_keepCookies) return;
+    // The response may come from another host than the one opened, after a
+    // redirect: its cookies are that host's. Read before the store's calls,
+    // so that LastError still tells their outcome.
+    const Text answered = CallForText(m_requestObject, member::kOption, kGet, {Variant(std::int32_t{kOptionUrl})});
+    (void)StoreResponseCookies(m_requestObject, answered.IsEmpty() ? m_host : HostOfUrl(answered));
+}
+
+void HttpRequest::Send(const std::optional<Text>& body) {
+    SendWithCookies(body ? std::optional<Variant>(TextArg(*body)) : std::nullopt);
 }
 
 void HttpRequest::SendBytes(const std::optional<Bytes>& body) {
-    if (m_keepCookies) (void)AttachStoredCookies(m_requestObject, m_host);
-    if (body) {
-        Variant array = ByteArrayFromOne(*body);
-        CallMember(m_requestObject, "Send", kMethod, {array});
-        array.Clear();
-    } else {
-        CallMember(m_requestObject, "Send", kMethod);
-    }
-    if (m_keepCookies) (void)StoreResponseCookies(m_requestObject, m_host);
+    SendWithCookies(body ? std::optional<Variant>(ByteArrayFromOne(*body)) : std::nullopt);
 }
 
 bool HttpRequest::WaitForResponse(std::optional<std::int32_t> timeout) {
-    return CallForBool(m_requestObject, "WaitForResponse", kMethod, {Variant(timeout.value_or(0))});
+    return CallForBool(m_requestObject, member::kWaitForResponse, kMethod, {Variant(timeout.value_or(0))});
 }
 
-void HttpRequest::Abort() { CallMember(m_requestObject, "Abort", kMethod); }
+void HttpRequest::Abort() { CallMember(m_requestObject, member::kAbort, kMethod); }
 
 void HttpRequest::SetTimeouts(std::int32_t resolveTimeout, std::int32_t connectTimeout, std::int32_t sendTimeout,
                               std::int32_t receiveTimeout) {
-    CallMember(m_requestObject, "SetTimeouts", kMethod,
+    CallMember(m_requestObject, member::kSetTimeouts, kMethod,
                {Variant(resolveTimeout), Variant(connectTimeout), Variant(sendTimeout), Variant(receiveTimeout)});
 }
 
 void HttpRequest::SetClientCertificate(const Text& certificate) {
-    CallMember(m_requestObject, "SetClientCertificate", kMethod, {TextArg(certificate)});
+    CallMember(m_requestObject, member::kSetClientCertificate, kMethod, {TextArg(certificate)});
 }
 
 void HttpRequest::SetAutoLogonPolicy(std::int32_t policy) {
-    CallMember(m_requestObject, "SetAutoLogonPolicy", kMethod, {Variant(policy)});
+    CallMember(m_requestObject, member::kSetAutoLogonPolicy, kMethod, {Variant(policy)});
 }
 
 Text HttpRequest::GetResponseCookie(const Text& name) { return ResponseCookieValue(m_requestObject, name); }
@@ -150,18 +138,21 @@ Text HttpRequest::GetResponseCookie(const Text& name) { return ResponseCookieVal
 Text HttpRequest::GetSetCookieLines() { return SetCookieLines(m_requestObject); }
 
 Text HostOfUrl(const Text& url) {
-    Text host;
-    if (url.StartsWith("https")) {
-        const int p = url.Find("/", 9);
-        host = p != -1 ? url.Mid(9, p - 9) : url.Mid(9, url.Length());
-    } else if (url.StartsWith("http")) {
-        const int p = url.Find("/", 8);
-        host = p != -1 ? url.Mid(8, p - 8) : url.Mid(8, url.Length());
-    } else {
-        const int p = url.Find("/");
-        host = p != -1 ? url.Left(p - 1) : url;
+    const Text lower = url.Lower();
+    const int start = lower.StartsWith("https") ? 9 : lower.StartsWith("http") ? 8 : 1;
+    // The authority ends at the first "/", "?" or "#".
+    int end = url.Length() + 1;
+    for (const char* stop : {"/", "?", "#"}) {
+        if (const int p = url.Find(stop, start); p != -1) end = std::min(end, p);
     }
-    if (const int c = host.Find(":"); c != -1) host = host.Left(c - 1);
+    Text host = url.Mid(start, end - start);
+    // User information runs up to the last "@"; the host follows it.
+    for (int at = host.Find("@"); at != -1; at = host.Find("@")) host = host.Mid(at + 1, host.Length());
+    // A cut may have begun inside a double-byte character, so the host's own
+    // characters can differ from the URL's: end it again by its own reading.
+    for (const char* stop : {"/", "?", "#", ":"}) {
+        if (const int p = host.Find(stop); p != -1) host = host.Left(p - 1);
+    }
     return host.Lower();
 }
 

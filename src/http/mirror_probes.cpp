@@ -10,13 +10,15 @@ namespace {
 constexpr const char* kHostPattern = R"((http://)[\w\.]+[^/])";
 }  // namespace
 
-Text GetRedirectTarget(Text& url) {
+RedirectProbe GetRedirectTarget(const Text& url) {
     HttpRequest request;
-    request.Open(Text("GET"), url);
-    Variant readBack = request.Option(6, 0);
-    readBack.Clear();
+    RedirectProbe probe;
+    probe.requestedUrl = request.Open(Text("GET"), url);
+    (void)request.Option(kOptionEnableRedirects, 0);
+    (void)request.Option(kOptionMaxResponseDrainSize, 0);  // the body is never needed
     request.Send();
-    return request.GetResponseHeader(Text("Location"));
+    probe.location = request.GetResponseHeader(Text("Location"));
+    return probe;
 }
 
 ProbeTarget SplitProbeUrl(const Text& url) {

@@ -6,11 +6,16 @@
 
 namespace kestrane {
 
-// The Location header of the response to one GET of `url`, redirects not
-// followed; empty when there is none or the request failed. `url` is the
-// caller's variable: without "http" in front (in any letter case) it comes
-// back with "http://" prepended.
-Text GetRedirectTarget(Text& url);
+// One redirect probe: the URL as requested, and the Location header of the
+// response to one GET of it, redirects not followed.
+struct RedirectProbe {
+    Text requestedUrl;  // the URL given, with "http://" in front unless it began with "http" (any letter case)
+    Text location;      // empty when there is none or the request failed
+};
+
+// Asks for `url` with redirects not followed; stops reading the response once
+// its headers are in.
+RedirectProbe GetRedirectTarget(const Text& url);
 
 // The server name and object path the status probe uses for a URL.
 struct ProbeTarget {

@@ -8,17 +8,13 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <stdexcept>
+
+#include "platform/ascii.h"
 
 namespace kestrane::loopback {
 
 namespace {
-
-std::string LowerAscii(std::string s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return s;
-}
 
 // Reads one request head and body; false when the peer went away first.
 bool ReadRequest(int fd, ServedRequest& req, const std::atomic<bool>& stopping) {
@@ -78,14 +74,14 @@ bool SendAll(int fd, const char* data, std::size_t size) {
 
 std::string ServedRequest::Header(const std::string& name) const {
     for (const auto& [k, v] : headers) {
-        if (LowerAscii(k) == LowerAscii(name)) return v;
+        if (EqualIgnoringAsciiCase(k, name)) return v;
     }
     return {};
 }
 
 bool ServedRequest::HasHeader(const std::string& name) const {
     return std::any_of(headers.begin(), headers.end(),
-                       [&](const auto& kv) { return LowerAscii(kv.first) == LowerAscii(name); });
+                       [&](const auto& kv) { return EqualIgnoringAsciiCase(kv.first, name); });
 }
 
 Reply HttpReply(int status, const std::string& reason, const std::string& body,

@@ -71,7 +71,7 @@ void BytePattern::ForEachMatch(std::string_view subject,
     const char* from = first;
     PatternMatch match;
     boost::cmatch found;
-    while (from <= last) {
+    for (;;) {
         auto flags = boost::match_default;
         if (from != first) flags |= boost::match_prev_avail;
         try {
@@ -89,8 +89,14 @@ void BytePattern::ForEachMatch(std::string_view subject,
         }
         match.begin = static_cast<std::size_t>(found[0].first - first);
         visit(match);
-        // An empty match would find itself again; step over one byte.
-        from = found[0].second == found[0].first ? found[0].second + 1 : found[0].second;
+        // An empty match would find itself again: step over one byte, or stop at the end.
+        if (found[0].second != found[0].first) {
+            from = found[0].second;
+        } else if (found[0].second != last) {
+            from = found[0].second + 1;
+        } else {
+            return;
+        }
     }
 }
 

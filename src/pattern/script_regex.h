@@ -6,7 +6,6 @@
 // call hands an empty text or 0 on.
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 
 #include "platform/automation/variant.h"
@@ -14,30 +13,26 @@
 
 namespace kestrane {
 
+// A value type: a copy shares the component instance and the match
+// collection, and keeps the same count. Both are released when the last copy
+// goes.
 class ScriptRegex {
 public:
-    ScriptRegex() = default;
-    // A copy shares the component instance and the match collection.
-    ScriptRegex(const ScriptRegex& other) = default;
-    ScriptRegex& operator=(const ScriptRegex&) = delete;
-    virtual ~ScriptRegex();
-
-    virtual std::unique_ptr<ScriptRegex> Copy() const;
     // (Re)creates the instance and sets its flags (an omitted flag is true)
     // and pattern. False only when no instance could be created; a pattern the
     // component rejects shows up as 0 matches.
-    virtual bool Create(const Text& pattern, std::optional<bool> ignoreCase = std::nullopt,
-                        std::optional<bool> multiline = std::nullopt, std::optional<bool> global = std::nullopt);
-    virtual Text GetPattern();
-    virtual Text Replace(const Text& source, const Text& replacement);
+    bool Create(const Text& pattern, std::optional<bool> ignoreCase = std::nullopt,
+                std::optional<bool> multiline = std::nullopt, std::optional<bool> global = std::nullopt);
+    Text GetPattern();
+    Text Replace(const Text& source, const Text& replacement);
     // Searches `source`; returns the number of matches and keeps the collection.
-    virtual std::int32_t Execute(const Text& source);
-    virtual std::int32_t MatchCount() const;
-    virtual Text MatchText(std::int32_t matchIndex);
+    std::int32_t Execute(const Text& source);
+    std::int32_t MatchCount() const { return m_matchCount; }
+    Text MatchText(std::int32_t matchIndex);
     // Empty for a group that took no part in the match.
-    virtual Text SubmatchText(std::int32_t matchIndex, std::int32_t submatchIndex);
+    Text SubmatchText(std::int32_t matchIndex, std::int32_t submatchIndex);
     // The number of capture groups, 0 when there is no match.
-    virtual std::int32_t SubmatchCount();
+    std::int32_t SubmatchCount();
 
 private:
     ObjectRef m_regexObject;

@@ -37,27 +37,11 @@ Text RuntimeErrorText(std::optional<int> code, const Text& message) {
     return text;
 }
 
-Text RuntimeErrorMessage(RuntimeErrorCode code) {
-    switch (code) {
-        case RuntimeErrorCode::kIndexAboveSize:
-            return Text::FromUtf8("数组成员引用下标超出定义范围");
-        case RuntimeErrorCode::kIndexBelowOne:
-            return Text::FromUtf8("数组成员引用下标必须大于等于1");
-        case RuntimeErrorCode::kChoiceOutOfRange:
-            return Text::FromUtf8("“多项选择”命令的索引值参数小于零或超出了所提供参数表范围");
-    }
-    return {};
-}
-
 void SetRuntimeErrorPresenter(RuntimeErrorPresenter presenter) { Presenter() = std::move(presenter); }
 
 void StopWithRuntimeError(std::optional<int> code, const Text& message) {
     if (Presenter()) Presenter()(RuntimeErrorTitle(), RuntimeErrorText(code, message));
     std::_Exit(-1);  // the exit steps deliberately do not run
-}
-
-void StopWithRuntimeError(RuntimeErrorCode code) {
-    StopWithRuntimeError(static_cast<int>(code), RuntimeErrorMessage(code));
 }
 
 void RegisterExitStep(std::function<void()> step) { ExitSteps().push_back(std::move(step)); }

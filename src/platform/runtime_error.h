@@ -13,13 +13,6 @@
 
 namespace kestrane {
 
-// Codes of the run-time checks.
-enum class RuntimeErrorCode : int {
-    kIndexAboveSize = 1,
-    kIndexBelowOne = 4,
-    kChoiceOutOfRange = 9,
-};
-
 // The report's title, "错误".
 Text RuntimeErrorTitle();
 
@@ -28,16 +21,12 @@ Text RuntimeErrorTitle();
 // when there is a message.
 Text RuntimeErrorText(std::optional<int> code, const Text& message);
 
-// The standard message of a code, empty for an unknown code.
-Text RuntimeErrorMessage(RuntimeErrorCode code);
-
 // Shows the report (title, text); the window program shows a message box with
 // an error icon, the command-line front end writes to standard error.
 using RuntimeErrorPresenter = std::function<void(const Text& title, const Text& text)>;
 void SetRuntimeErrorPresenter(RuntimeErrorPresenter presenter);
 
 [[noreturn]] void StopWithRuntimeError(std::optional<int> code, const Text& message);
-[[noreturn]] void StopWithRuntimeError(RuntimeErrorCode code);
 
 // Exit steps run by RunExitSteps, last registered first.
 void RegisterExitStep(std::function<void()> step);

@@ -13,8 +13,8 @@ struct KindRow {
 };
 
 // Tried in this order. Only the last three bytes of a name reach this table,
-// so "7z", "e" and "rm" match only a name that is exactly that text, and
-// "rmvb", "mpeg" and "torrent" never match; the rows stay as they were drawn up.
+// so "7z" and "rm" match only a name that is exactly that text, and "rmvb",
+// "mpeg" and "torrent" never match; the rows stay as they were drawn up.
 const std::vector<KindRow>& KindTable() {
     static const std::vector<KindRow> table = [] {
         auto row = [](std::initializer_list<const char*> exts, const char* prefixUtf8) {
@@ -26,7 +26,6 @@ const std::vector<KindRow>& KindTable() {
             row({"exe"}, "windows可执行文件   ("),
             row({"iso"}, "光盘映像文件   ("),
             row({"txt"}, "文本文档   ("),
-            row({"e"}, "Tessel源码文件   ("),
             row({"doc"}, "Microsoft Office Word 2003文档   ("),
             row({"wav", "mp3", "aac", "wma"}, "声音文件   ("),
             row({"avi", "rm", "rmvb", "mpeg", "mp4"}, "媒体视频文件   ("),

@@ -3,21 +3,10 @@
 #include <algorithm>
 #include <string>
 
+#include "platform/ascii.h"
 #include "platform/code_page.h"
 
 namespace kestrane {
-
-namespace {
-
-// The value of a hexadecimal digit in either case, or -1.
-int HexValue(unsigned char c) {
-    static constexpr std::string_view kDigits = "0123456789ABCDEF";
-    if (c >= 'a' && c <= 'z') c = static_cast<unsigned char>(c - 32);
-    const auto at = kDigits.find(static_cast<char>(c));
-    return at == std::string_view::npos ? -1 : static_cast<int>(at);
-}
-
-}  // namespace
 
 Text DecodeUrlText(const Text& name) {
     const std::string_view in = name.View();
@@ -29,8 +18,8 @@ Text DecodeUrlText(const Text& name) {
         decoded.append(in.substr(i, percent - i));
         if ((i = percent) == in.size()) break;
         const auto c = static_cast<unsigned char>(in[i]);
-        const int high = c == '%' && i + 1 < in.size() ? HexValue(static_cast<unsigned char>(in[i + 1])) : -1;
-        const int low = c == '%' && i + 2 < in.size() ? HexValue(static_cast<unsigned char>(in[i + 2])) : -1;
+        const int high = c == '%' && i + 1 < in.size() ? HexDigitValue(in[i + 1]) : -1;
+        const int low = c == '%' && i + 2 < in.size() ? HexDigitValue(in[i + 2]) : -1;
         if (high < 0 || low < 0) {
             decoded.push_back(static_cast<char>(c));  // a plain byte, or a "%" that starts no escape
             i += 1;

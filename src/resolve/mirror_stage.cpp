@@ -4,15 +4,14 @@
 
 namespace kestrane {
 
-void RunMirrorStage(Text& address1, WindowSurface& window) {
+Text RunMirrorStage(const Text& address1, WindowSurface& window) {
     using enum Control;
-    const Text address2 = GetRedirectTarget(address1);
-    window.SetText(编辑框_下载地址2, address2);
+    const RedirectProbe first = GetRedirectTarget(address1);
+    window.SetText(编辑框_下载地址2, first.location);
     if (!IsBadRequestHost(window.GetText(编辑框_下载地址2))) {
-        Text readBack = window.GetText(编辑框_下载地址2);
-        const Text address3 = GetRedirectTarget(readBack);
-        window.SetText(编辑框_下载地址3, address3);
+        window.SetText(编辑框_下载地址3, GetRedirectTarget(window.GetText(编辑框_下载地址2)).location);
     }
+    return first.requestedUrl;
 }
 
 }  // namespace kestrane

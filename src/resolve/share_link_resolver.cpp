@@ -9,8 +9,7 @@ namespace kestrane {
 
 Text ResolveShareLink(const Text& shareAddress, WindowSurface& window) {
     const Text page = FetchPageBytes(shareAddress).ToText();
-    Text address1 = FindDirectLink(page);
-    RunMirrorStage(address1, window);
+    const Text address1 = RunMirrorStage(FindDirectLink(page), window);
     RunFileDetailsStage(page, window);
     return address1;
 }

@@ -5,20 +5,12 @@
 #include <limits>
 #include <new>
 
+#include "platform/ascii.h"
 #include "platform/code_page.h"
 
 namespace kestrane {
 
 namespace {
-
-bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
-}
 
 std::optional<double> ParseNumber(const std::u16string& s) {
     std::string ascii = Utf16ToUtf8(s);
@@ -40,7 +32,9 @@ std::u16string NumberText(double d) {
 
 }  // namespace
 
-std::optional<Variant> ConvertVariant(const Variant& v, ParamKind kind, CallOutcome& outcome) {
+namespace {
+
+std::optional<Variant> Convert(const Variant& v, ParamKind kind, CallOutcome& outcome) {
     using K = Variant::Kind;
     const K from = v.GetKind();
     auto asDouble = [&]() -> std::optional<double> {
@@ -101,6 +95,15 @@ std::optional<Variant> ConvertVariant(const Variant& v, ParamKind kind, CallOutc
     return std::nullopt;
 }
 
+}  // namespace
+
+ConvertedValue ConvertVariant(const Variant& v, ParamKind kind) {
+    CallOutcome why = CallOutcome::kSuccess;
+    auto value = Convert(v, kind, why);
+    if (!value && why == CallOutcome::kSuccess) why = CallOutcome::kBadArgumentKind;
+    return {std::move(value), why};
+}
+
 void ComponentObject::DeclareGet(std::string name, std::vector<Param> params, Body body) {
     m_members.push_back({std::move(name), CallKind::kGet, std::move(params), std::move(body)});
 }
@@ -117,7 +120,7 @@ CallResult ComponentObject::Invoke(std::string_view name, CallKind kind, std::sp
     const Member* member = nullptr;
     bool nameKnown = false;
     for (const Member& m : m_members) {
-        if (!SameNameIgnoringCase(m.name, name)) continue;
+        if (!EqualIgnoringAsciiCase(m.name, name)) continue;
         nameKnown = true;
         // A method can also be read like a property, as automation allows.
         if (m.kind == kind || (kind == CallKind::kGet && m.kind == CallKind::kMethod)) {
@@ -137,10 +140,9 @@ CallResult ComponentObject::Invoke(std::string_view name, CallKind kind, std::sp
             converted.emplace_back();
             continue;
         }
-        CallOutcome why = CallOutcome::kBadArgumentKind;
-        auto value = ConvertVariant(args[i], p.kind, why);
-        if (!value) return {why, {}};
-        converted.push_back(std::move(*value));
+        ConvertedValue value = ConvertVariant(args[i], p.kind);
+        if (!value.value) return {value.why, {}};
+        converted.push_back(std::move(*value.value));
     }
     try {
         return {CallOutcome::kSuccess, member->body(converted)};

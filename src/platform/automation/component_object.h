@@ -73,8 +73,13 @@ private:
     std::vector<Member> m_members;
 };
 
-// Converts `v` to `kind` as an argument or result is converted; nothing when it
-// cannot be (`outcome` then says why).
-std::optional<Variant> ConvertVariant(const Variant& v, ParamKind kind, CallOutcome& outcome);
+// A conversion's result: the value, or nothing and the reason.
+struct ConvertedValue {
+    std::optional<Variant> value;
+    CallOutcome why = CallOutcome::kSuccess;
+};
+
+// Converts `v` to `kind` as an argument or result is converted.
+ConvertedValue ConvertVariant(const Variant& v, ParamKind kind);
 
 }  // namespace kestrane

@@ -2,18 +2,32 @@
 
 #include <cmath>
 
+#include "platform/automation/header_bytes.h"
 #include "platform/code_page.h"
 
 namespace kestrane {
 
 namespace {
 
-// Converts a successful result to `kind`, recording a mismatch when it cannot be.
-std::optional<Variant> Expect(const Variant& v, ParamKind kind) {
-    CallOutcome why = CallOutcome::kResultMismatch;
-    auto converted = ConvertVariant(v, kind, why);
-    SetLastCallOutcome(converted ? CallOutcome::kSuccess : CallOutcome::kResultMismatch);
-    return converted;
+// One member call: the outcome travels with the value, and nothing is recorded.
+CallResult Invoke(const ObjectRef& object, std::string_view name, CallKind kind, const std::vector<Variant>& args) {
+    if (!object) return {CallOutcome::kNoInstance, {}};
+    return object->Invoke(name, kind, args);
+}
+
+// A successful call's result as `kind`; a result that does not convert makes
+// the call a mismatch.
+CallResult Expect(CallResult result, ParamKind kind) {
+    if (result.outcome != CallOutcome::kSuccess) return {result.outcome, {}};
+    ConvertedValue converted = ConvertVariant(result.value, kind);
+    if (!converted.value) return {CallOutcome::kResultMismatch, {}};
+    return {CallOutcome::kSuccess, std::move(*converted.value)};
+}
+
+// The thread's last-call record is written here, once per call.
+Variant Record(CallResult result) {
+    SetLastCallOutcome(result.outcome);
+    return result.outcome == CallOutcome::kSuccess ? std::move(result.value) : Variant();
 }
 
 }  // namespace
@@ -21,48 +35,35 @@ std::optional<Variant> Expect(const Variant& v, ParamKind kind) {
 Variant TextArg(const Text& text) { return Variant(AnsiToUtf16(text)); }
 
 Variant CallMember(const ObjectRef& object, std::string_view name, CallKind kind, std::vector<Variant> args) {
-    if (!object) {
-        SetLastCallOutcome(CallOutcome::kNoInstance);
-        return {};
-    }
-    CallResult result = object->Invoke(name, kind, args);
-    SetLastCallOutcome(result.outcome);
-    return result.outcome == CallOutcome::kSuccess ? std::move(result.value) : Variant();
+    return Record(Invoke(object, name, kind, args));
 }
 
 std::int32_t CallForInt(const ObjectRef& object, std::string_view name, CallKind kind, std::vector<Variant> args) {
-    const Variant v = CallMember(object, name, kind, std::move(args));
-    if (LastCallOutcome() != CallOutcome::kSuccess) return 0;
+    CallResult result = Invoke(object, name, kind, args);
     // Numbers are truncated toward zero, not rounded.
-    if (v.GetKind() == Variant::Kind::kDouble) {
-        const double t = std::trunc(v.Double());
-        if (t >= -2147483648.0 && t <= 2147483647.0) return static_cast<std::int32_t>(t);
-        SetLastCallOutcome(CallOutcome::kResultMismatch);
-        return 0;
+    if (result.outcome == CallOutcome::kSuccess && result.value.GetKind() == Variant::Kind::kDouble) {
+        const double t = std::trunc(result.value.Double());
+        const bool fits = t >= -2147483648.0 && t <= 2147483647.0;
+        result = fits ? CallResult{CallOutcome::kSuccess, Variant(static_cast<std::int32_t>(t))}
+                      : CallResult{CallOutcome::kResultMismatch, {}};
     }
-    const auto converted = Expect(v, ParamKind::kInt);
-    return converted ? converted->Int() : 0;
+    const Variant v = Record(Expect(std::move(result), ParamKind::kInt));
+    return v.GetKind() == Variant::Kind::kInt ? v.Int() : 0;
 }
 
 bool CallForBool(const ObjectRef& object, std::string_view name, CallKind kind, std::vector<Variant> args) {
-    const Variant v = CallMember(object, name, kind, std::move(args));
-    if (LastCallOutcome() != CallOutcome::kSuccess) return false;
-    const auto converted = Expect(v, ParamKind::kBool);
-    return converted ? converted->Bool() : false;
+    const Variant v = Record(Expect(Invoke(object, name, kind, args), ParamKind::kBool));
+    return v.GetKind() == Variant::Kind::kBool && v.Bool();
 }
 
 Text CallForText(const ObjectRef& object, std::string_view name, CallKind kind, std::vector<Variant> args) {
-    const Variant v = CallMember(object, name, kind, std::move(args));
-    if (LastCallOutcome() != CallOutcome::kSuccess) return {};
-    const auto converted = Expect(v, ParamKind::kString);
-    return converted ? Utf16ToAnsi(converted->String()) : Text();
+    const Variant v = Record(Expect(Invoke(object, name, kind, args), ParamKind::kString));
+    return v.GetKind() == Variant::Kind::kString ? EncodeKeepingBytes(v.String()) : Text();
 }
 
 ObjectRef CallForObject(const ObjectRef& object, std::string_view name, CallKind kind, std::vector<Variant> args) {
-    const Variant v = CallMember(object, name, kind, std::move(args));
-    if (LastCallOutcome() != CallOutcome::kSuccess) return {};
-    const auto converted = Expect(v, ParamKind::kObject);
-    return converted ? converted->Object() : ObjectRef();
+    const Variant v = Record(Expect(Invoke(object, name, kind, args), ParamKind::kObject));
+    return v.GetKind() == Variant::Kind::kObject ? v.Object() : ObjectRef();
 }
 
 }  // namespace kestrane

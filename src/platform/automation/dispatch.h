@@ -19,7 +19,8 @@ Variant TextArg(const Text& text);
 Variant CallMember(const ObjectRef& object, std::string_view name, CallKind kind, std::vector<Variant> args = {});
 std::int32_t CallForInt(const ObjectRef& object, std::string_view name, CallKind kind, std::vector<Variant> args = {});
 bool CallForBool(const ObjectRef& object, std::string_view name, CallKind kind, std::vector<Variant> args = {});
-// The result converted from UTF-16 to the ANSI code page.
+// The result converted from UTF-16 to the ANSI code page (bytes that a
+// component kept as they were, see header_bytes.h, come back as those bytes).
 Text CallForText(const ObjectRef& object, std::string_view name, CallKind kind, std::vector<Variant> args = {});
 ObjectRef CallForObject(const ObjectRef& object, std::string_view name, CallKind kind, std::vector<Variant> args = {});
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/automation/script_regexp_names.h"
+
 namespace kestrane {
 
 namespace {
@@ -58,8 +60,8 @@ struct FoundMatch {
 class SubMatchesObject : public ComponentObject {
 public:
     explicit SubMatchesObject(std::vector<std::optional<std::u16string>> groups) : m_groups(std::move(groups)) {
-        DeclareGet("Count", {}, [this](std::vector<Variant>&) { return Variant(static_cast<std::int32_t>(m_groups.size())); });
-        DeclareGet("Item", {{ParamKind::kInt, false}}, [this](std::vector<Variant>& a) {
+        DeclareGet(std::string(collection_member::kCount), {}, [this](std::vector<Variant>&) { return Variant(static_cast<std::int32_t>(m_groups.size())); });
+        DeclareGet(std::string(collection_member::kItem), {{ParamKind::kInt, false}}, [this](std::vector<Variant>& a) {
             const std::int32_t k = a[0].Int();
             if (k < 0 || static_cast<std::size_t>(k) >= m_groups.size()) RaiseComponentError("invalid procedure call or argument");
             const auto& g = m_groups[static_cast<std::size_t>(k)];
@@ -74,10 +76,10 @@ private:
 class MatchObject : public ComponentObject {
 public:
     explicit MatchObject(FoundMatch m) : m_match(std::move(m)) {
-        DeclareGet("Value", {}, [this](std::vector<Variant>&) { return Variant(m_match.value); });
-        DeclareGet("FirstIndex", {}, [this](std::vector<Variant>&) { return Variant(static_cast<std::int32_t>(m_match.index)); });
-        DeclareGet("Length", {}, [this](std::vector<Variant>&) { return Variant(static_cast<std::int32_t>(m_match.value.size())); });
-        DeclareGet("SubMatches", {}, [this](std::vector<Variant>&) {
+        DeclareGet(std::string(match_member::kValue), {}, [this](std::vector<Variant>&) { return Variant(m_match.value); });
+        DeclareGet(std::string(match_member::kFirstIndex), {}, [this](std::vector<Variant>&) { return Variant(static_cast<std::int32_t>(m_match.index)); });
+        DeclareGet(std::string(match_member::kLength), {}, [this](std::vector<Variant>&) { return Variant(static_cast<std::int32_t>(m_match.value.size())); });
+        DeclareGet(std::string(match_member::kSubMatches), {}, [this](std::vector<Variant>&) {
             return Variant(ObjectRef(std::make_shared<SubMatchesObject>(m_match.groups)));
         });
     }
@@ -89,8 +91,8 @@ private:
 class MatchCollectionObject : public ComponentObject {
 public:
     explicit MatchCollectionObject(std::vector<FoundMatch> matches) : m_matches(std::move(matches)) {
-        DeclareGet("Count", {}, [this](std::vector<Variant>&) { return Variant(static_cast<std::int32_t>(m_matches.size())); });
-        DeclareGet("Item", {{ParamKind::kInt, false}}, [this](std::vector<Variant>& a) {
+        DeclareGet(std::string(collection_member::kCount), {}, [this](std::vector<Variant>&) { return Variant(static_cast<std::int32_t>(m_matches.size())); });
+        DeclareGet(std::string(collection_member::kItem), {{ParamKind::kInt, false}}, [this](std::vector<Variant>& a) {
             const std::int32_t k = a[0].Int();
             if (k < 0 || static_cast<std::size_t>(k) >= m_matches.size()) RaiseComponentError("invalid procedure call or argument");
             return Variant(ObjectRef(std::make_shared<MatchObject>(m_matches[static_cast<std::size_t>(k)])));
@@ -104,29 +106,29 @@ private:
 class ScriptRegExp : public ComponentObject {
 public:
     ScriptRegExp() {
-        DeclareFlag("IgnoreCase", m_ignoreCase);
-        DeclareFlag("Multiline", m_multiline);
-        DeclareFlag("Global", m_global);
-        DeclareGet("Pattern", {}, [this](std::vector<Variant>&) { return Variant(m_pattern); });
-        DeclarePut("Pattern", {{ParamKind::kString, false}}, [this](std::vector<Variant>& a) {
+        DeclareFlag(regexp_member::kIgnoreCase, m_ignoreCase);
+        DeclareFlag(regexp_member::kMultiline, m_multiline);
+        DeclareFlag(regexp_member::kGlobal, m_global);
+        DeclareGet(std::string(regexp_member::kPattern), {}, [this](std::vector<Variant>&) { return Variant(m_pattern); });
+        DeclarePut(std::string(regexp_member::kPattern), {{ParamKind::kString, false}}, [this](std::vector<Variant>& a) {
             m_pattern = a[0].String();
             m_compiled.reset();
             return Variant();
         });
-        DeclareMethod("Execute", {{ParamKind::kString, false}}, [this](std::vector<Variant>& a) {
+        DeclareMethod(std::string(regexp_member::kExecute), {{ParamKind::kString, false}}, [this](std::vector<Variant>& a) {
             return Variant(ObjectRef(std::make_shared<MatchCollectionObject>(Search(a[0].String()))));
         });
-        DeclareMethod("Test", {{ParamKind::kString, false}}, [this](std::vector<Variant>& a) {
+        DeclareMethod(std::string(regexp_member::kTest), {{ParamKind::kString, false}}, [this](std::vector<Variant>& a) {
             return Variant(!Search(a[0].String(), 1).empty());
         });
-        DeclareMethod("Replace", {{ParamKind::kString, false}, {ParamKind::kString, false}},
+        DeclareMethod(std::string(regexp_member::kReplace), {{ParamKind::kString, false}, {ParamKind::kString, false}},
                       [this](std::vector<Variant>& a) { return Variant(Replace(a[0].String(), a[1].String())); });
     }
 
 private:
-    void DeclareFlag(const char* name, bool& flag) {
-        DeclareGet(name, {}, [&flag](std::vector<Variant>&) { return Variant(flag); });
-        DeclarePut(name, {{ParamKind::kBool, false}}, [this, &flag](std::vector<Variant>& a) {
+    void DeclareFlag(std::string_view name, bool& flag) {
+        DeclareGet(std::string(name), {}, [&flag](std::vector<Variant>&) { return Variant(flag); });
+        DeclarePut(std::string(name), {{ParamKind::kBool, false}}, [this, &flag](std::vector<Variant>& a) {
             flag = a[0].Bool();
             m_compiled.reset();
             return Variant();
@@ -156,7 +158,7 @@ private:
         if (!m_global) limit = std::min<std::size_t>(limit, 1);
         auto from = text.cbegin();
         boost::wsmatch m;
-        while (found.size() < limit && from <= text.cend()) {
+        while (found.size() < limit) {
             auto flags = boost::match_default;
             if (from != text.cbegin()) flags |= boost::match_prev_avail;
             bool hit = false;
@@ -179,7 +181,14 @@ private:
                 }
             }
             found.push_back(std::move(f));
-            from = m[0].second == m[0].first ? m[0].second + 1 : m[0].second;
+            // An empty match would find itself again: step over one unit, or stop at the end.
+            if (m[0].second != m[0].first) {
+                from = m[0].second;
+            } else if (m[0].second != text.cend()) {
+                from = m[0].second + 1;
+            } else {
+                break;
+            }
         }
         return found;
     }
