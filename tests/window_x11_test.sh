@@ -22,9 +22,9 @@ finish() {
 trap finish EXIT
 fail() { echo "window_x11_test: $*" >&2; exit 1; }
 
-# Wait up to 20 s for a command to succeed.
+# Try a command every 0.1 s, up to TRIES times (default 200), until it succeeds.
 await() {
-  for _ in $(seq 200); do
+  for _ in $(seq "${TRIES:-200}"); do
     if "$@"; then return 0; fi
     sleep 0.1
   done
@@ -63,5 +63,5 @@ copied() {
   sleep 0.2
   [ "$(xclip -o -selection clipboard 2>/dev/null)" = "$want" ]
 }
-await copied || fail "the clipboard holds '$(xclip -o -selection clipboard 2>/dev/null || true)', not '$want'"
+TRIES=50 await copied || fail "the clipboard holds '$(xclip -o -selection clipboard 2>/dev/null || true)', not '$want'"
 echo "window_x11_test: the clipboard holds $want"
