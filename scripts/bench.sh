@@ -10,7 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
-cmake -S . -B build-bench -G Ninja -DKESTRANE_BENCH=ON -DKESTRANE_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake -S . -B build-bench -G Ninja -DKESTRANE_BENCH=ON -DKESTRANE_WERROR=ON -DKESTRANE_TESTS=OFF -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build build-bench --parallel "$(nproc)" >/dev/null
 
 echo "== page stages (no network)"

@@ -11,5 +11,5 @@ case "$flavour" in
   *) echo "build.sh: unknown flavour '$flavour' (release or asan)" >&2; exit 2 ;;
 esac
 
-cmake -S . -B "$dir" -G Ninja "${extra[@]}" >/dev/null
+cmake -S . -B "$dir" -G Ninja -DKESTRANE_WERROR=ON "${extra[@]}" >/dev/null
 cmake --build "$dir" --parallel "$(nproc)"

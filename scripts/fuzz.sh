@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 mode=${1:-60}
-CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DKESTRANE_FUZZ=ON -DKESTRANE_TESTS=OFF -DKESTRANE_WINDOW=OFF \
+CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DKESTRANE_FUZZ=ON -DKESTRANE_WERROR=ON -DKESTRANE_TESTS=OFF -DKESTRANE_WINDOW=OFF \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-fuzz --parallel "$(nproc)" >/dev/null
 

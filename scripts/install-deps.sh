@@ -9,7 +9,9 @@ packages=(
   libboost-regex-dev libcurl4-openssl-dev libicu-dev libssl-dev openssl
   libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
   clang libclang-rt-14-dev
-  fonts-wqy-zenhei xvfb xauth
+  fonts-wqy-zenhei xvfb xauth xdotool xclip iproute2
+  qt6-translations-l10n libqt6svg6
+  dpkg-dev file lintian desktop-file-utils appstream man-db
   ca-certificates curl hyperfine time aria2
 )
 

@@ -2,7 +2,10 @@
 # Installs what is missing, builds Kestrane and runs every test: each fuzz
 # target over its seeds and kept findings, the whole suite under
 # AddressSanitizer and UBSan, then the suite on the normal build (whose
-# ctest summary ends the output).
+# ctest summary ends the output). ctest starts every test binary in a
+# network namespace of its own (tests/private_network.sh), so the tests that
+# serve on port 80 need neither root nor free ports on the machine; run it as
+# root or as any user (once root has run scripts/install-deps.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -1,5 +1,6 @@
-// The Qt window, offscreen: layout, clipboard presses, the MD5 button and a
-// real parse through the button.
+// The Qt window, offscreen: layout, clipboard presses, the MD5 button, a
+// real parse through the button, and the window as a keyboard, a screen
+// reader or a Chinese reader meets it.
 
 #include "app/main_window.h"
 
@@ -10,12 +11,16 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTextLayout>
 #include <QTimer>
 
+#include "app/desktop_identity.h"
+#include "app/wrapped_label.h"
 #include "platform/code_page.h"
 #include "loopback/loopback_server.h"
 
@@ -163,11 +168,86 @@ TEST_F(MainWindowTest, TheParseButtonParsesALoopbackPage) {
     EXPECT_EQ(qobject_cast<QPushButton*>(window->Widget(按钮1))->text(), Q("解析"));
 }
 
+TEST_F(MainWindowTest, FocusStartsInTheShareBoxAndTabGoesFromTopToBottom) {
+    EXPECT_EQ(QApplication::focusWidget(), window->Widget(编辑框_百度));
+    const Control wantOrder[] = {按钮1, 按钮_复制MD5, 编辑框_下载地址, 编辑框_下载地址2, 编辑框_下载地址3,
+                                 单选框_百度网盘, 编辑框_百度};
+    for (Control want : wantOrder) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), window->Widget(want)) << window->Widget(want)->objectName().toStdString();
+    }
+}
+
+TEST_F(MainWindowTest, EditBoxesAreNamedByTheirCaptions) {
+    const struct {
+        Control box;
+        const char* name;
+    } cases[] = {
+        {编辑框_百度, "百度网盘_单文件地址"},
+        {编辑框_下载地址, "下载地址1"},
+        {编辑框_下载地址2, "下载地址2"},
+        {编辑框_下载地址3, "下载地址3"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Edit(c.box)->accessibleName(), Q(c.name)) << c.name;
+}
+
+TEST_F(MainWindowTest, ALongAddressShowsItsBeginning) {
+    const std::string address = "http://d.pcs.example/file/" + std::string(200, 'a') + "?fid=42";
+    for (Control box : {编辑框_下载地址, 编辑框_下载地址2, 编辑框_下载地址3, 编辑框_百度}) {
+        window->SetText(box, Text(address));
+        EXPECT_EQ(Edit(box)->cursorPosition(), 0) << Edit(box)->objectName().toStdString();
+    }
+    // The beginning is what is drawn: the caret, at position 0, stands at the box's left edge.
+    EXPECT_LT(Edit(编辑框_下载地址)->inputMethodQuery(Qt::ImCursorRectangle).toRect().left(), 10);
+}
+
+// Every line of the green notice lies inside its label, from the top of its
+// ascent to the foot of its descent, and together the lines hold the whole
+// text. ctest runs this again with QT_SCALE_FACTOR=1.5.
+TEST_F(MainWindowTest, TheGreenNoticeShowsAllItsLinesUnclipped) {
+    auto* notice = dynamic_cast<WrappedLabel*>(window->Widget(标签11));
+    ASSERT_NE(notice, nullptr);
+    EXPECT_EQ(notice->geometry(), QRect(16, 14, 320, 40));
+    QTextLayout layout(notice->text(), notice->font(), notice);
+    const QRectF box = notice->contentsRect();
+    const qreal pitch = LayOutWrappedLines(layout, box.width(), box.height());
+    ASSERT_GE(layout.lineCount(), 3);
+    EXPECT_GE(pitch, notice->font().pixelSize());
+    int shown = 0;
+    for (int i = 0; i < layout.lineCount(); ++i) {
+        const QTextLine line = layout.lineAt(i);
+        SCOPED_TRACE(i);
+        EXPECT_GE(line.y(), 0);
+        EXPECT_LE(line.y() + line.ascent() + line.descent(), box.height());
+        EXPECT_LE(line.naturalTextWidth(), box.width());
+        EXPECT_EQ(line.textStart(), shown);
+        shown += line.textLength();
+    }
+    EXPECT_EQ(shown, notice->text().size());
+}
+
+TEST_F(MainWindowTest, QtsOwnStringsSpeakChinese) {
+    ASSERT_TRUE(InstallQtChineseTranslations()) << "qt6-translations-l10n is not installed";
+    std::unique_ptr<QMenu> menu(Edit(编辑框_下载地址)->createStandardContextMenu());
+    QStringList texts;
+    for (QAction* action : menu->actions()) texts << action->text();
+    EXPECT_TRUE(texts.join('|').contains(Q("复制(&C)"))) << texts.join('|').toStdString();
+    EXPECT_TRUE(texts.join('|').contains(Q("粘贴(&P)"))) << texts.join('|').toStdString();
+    QMessageBox box(QMessageBox::NoIcon, Q("信息："), Q("复制成功！"), QMessageBox::Ok);
+    EXPECT_EQ(box.button(QMessageBox::Ok)->text(), Q("确定"));
+}
+
+TEST_F(MainWindowTest, TheWindowCarriesTheApplicationIcon) {
+    EXPECT_EQ(ApplicationId(), Q("org.kestrane.Kestrane"));
+    EXPECT_FALSE(window->windowIcon().pixmap(32).isNull());
+}
+
 }  // namespace
 }  // namespace kestrane
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    qunsetenv("LANGUAGE");  // the test expects Qt's strings from the translation it loads, not the locale
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

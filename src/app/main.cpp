@@ -7,7 +7,9 @@
 #include <cstdio>
 #include <memory>
 
+#include "app/desktop_identity.h"
 #include "app/main_window.h"
+#include "app/start_options.h"
 #include "http/cookie_store.h"
 #include "platform/automation/component_library.h"
 #include "platform/code_page.h"
@@ -39,9 +41,25 @@ void ShowRuntimeErrorBox(const Text& title, const Text& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Answered before Qt starts, so they work without a display.
+    switch (ReadStartRequest(argc, argv)) {
+        case StartRequest::kPrintVersion:
+            std::fputs(VersionText().c_str(), stdout);
+            return 0;
+        case StartRequest::kPrintHelp:
+            std::fputs(HelpText().c_str(), stdout);
+            return 0;
+        case StartRequest::kOpenWindow:
+            break;
+    }
+
     qInstallMessageHandler(&OnQtMessage);
     SetRuntimeErrorPresenter(&ShowRuntimeErrorBox);
+    // X11 and Wayland shells match the window to its desktop entry by this name.
+    QGuiApplication::setDesktopFileName(ApplicationId());
     QApplication app(argc, argv);
+    QApplication::setWindowIcon(ApplicationIcon());
+    InstallQtChineseTranslations();
     InitializeComponentLibrary();
 
     GlobalCookieStore = std::make_unique<CookieStore>();

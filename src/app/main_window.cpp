@@ -10,9 +10,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include <algorithm>
 #include <functional>
+#include <utility>
+#include <vector>
 
+#include "app/desktop_identity.h"
 #include "app/parse_command.h"
+#include "app/wrapped_label.h"
 #include "platform/code_page.h"
 
 namespace kestrane {
@@ -56,6 +61,38 @@ void ApplyLook(QWidget* w, const ControlLook& look) {
     }
 }
 
+// The control's top-left corner in the window's coordinates.
+QPoint WindowPosition(const ControlLayout& entry) {
+    QPoint at(entry.left, entry.top);
+    for (auto parent = entry.parent; parent;) {
+        const ControlLayout& outer = ControlTable()[static_cast<std::size_t>(*parent)];
+        at += QPoint(outer.left, outer.top);
+        parent = outer.parent;
+    }
+    return at;
+}
+
+// The caption a person reads for an edit box: the label or radio button
+// that stands on its row, nearest to its left. Null when there is none.
+const ControlLayout* CaptionOf(const ControlLayout& box) {
+    const ControlLayout* caption = nullptr;
+    for (const ControlLayout& entry : ControlTable()) {
+        if (entry.kind != ControlKind::kLabel && entry.kind != ControlKind::kRadioButton) continue;
+        if (entry.parent != box.parent || *entry.startText == '\0') continue;
+        const bool sameRow = entry.top < box.top + box.height && box.top < entry.top + entry.height;
+        if (!sameRow || entry.left + entry.width > box.left + 2) continue;
+        if (caption == nullptr || entry.left > caption->left) caption = &entry;
+    }
+    return caption;
+}
+
+// A caption without the colon and spaces that end it on screen.
+QString SpokenName(const char* caption) {
+    QString name = QString::fromUtf8(caption).trimmed();
+    while (name.endsWith(QChar(u'：')) || name.endsWith(u':')) name.chop(1);
+    return name.trimmed();
+}
+
 }  // namespace
 
 QString ToQString(const Text& text) {
@@ -84,8 +121,27 @@ MainWindow::MainWindow(DesktopServices& desktop) : m_desktop(desktop) {
     QFont windowFont = font();
     windowFont.setPixelSize(12);
     setFont(windowFont);
+    setWindowIcon(ApplicationIcon());
     for (const ControlLayout& entry : ControlTable()) m_widgets[static_cast<std::size_t>(entry.id)] = CreateControl(entry);
+    SetUpKeyboard();
     OnMainWindowCreated(*this);
+}
+
+void MainWindow::SetUpKeyboard() {
+    // Tab walks the controls as the eye reads them: by rows from the top, each
+    // row from the left (creation order would start at download address 3).
+    std::vector<const ControlLayout*> stops;
+    for (const ControlLayout& entry : ControlTable()) {
+        if (Widget(entry.id)->focusPolicy() & Qt::TabFocus) stops.push_back(&entry);
+    }
+    std::stable_sort(stops.begin(), stops.end(), [](const ControlLayout* a, const ControlLayout* b) {
+        const QPoint pa = WindowPosition(*a), pb = WindowPosition(*b);
+        return std::pair(pa.y(), pa.x()) < std::pair(pb.y(), pb.x());
+    });
+    for (std::size_t i = 1; i < stops.size(); ++i) setTabOrder(Widget(stops[i - 1]->id), Widget(stops[i]->id));
+
+    // A share address pasted right after start belongs in the share box.
+    Widget(Control::编辑框_百度)->setFocus();
 }
 
 QWidget* MainWindow::CreateControl(const ControlLayout& entry) {
@@ -97,7 +153,8 @@ QWidget* MainWindow::CreateControl(const ControlLayout& entry) {
             w = new QGroupBox(text, parent);
             break;
         case ControlKind::kLabel: {
-            auto* label = new QLabel(text, parent);
+            // A wrapping label keeps all its lines inside its box.
+            auto* label = entry.look.wraps ? new WrappedLabel(text, parent) : new QLabel(text, parent);
             label->setTextFormat(Qt::PlainText);  // a file name is shown as it is, never as markup
             label->setWordWrap(entry.look.wraps);
             label->setAlignment((entry.look.centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter);
@@ -111,6 +168,8 @@ QWidget* MainWindow::CreateControl(const ControlLayout& entry) {
             }
             auto* edit = new PressableLineEdit(parent, std::move(onPressed));
             edit->setText(text);
+            edit->setCursorPosition(0);
+            if (const ControlLayout* caption = CaptionOf(entry)) edit->setAccessibleName(SpokenName(caption->startText));
             w = edit;
             break;
         }
@@ -150,7 +209,11 @@ Text MainWindow::GetText(Control box) {
 }
 
 void MainWindow::SetText(Control box, const Text& text) {
-    if (auto* edit = qobject_cast<QLineEdit*>(Widget(box))) edit->setText(ToQString(text));
+    if (auto* edit = qobject_cast<QLineEdit*>(Widget(box))) {
+        edit->setText(ToQString(text));
+        // Show the beginning of a long address, as a Windows edit box does.
+        edit->setCursorPosition(0);
+    }
 }
 
 Text MainWindow::GetCaption(Control control) {

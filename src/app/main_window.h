@@ -40,6 +40,8 @@ public:
 
 private:
     QWidget* CreateControl(const ControlLayout& entry);
+    // Tab order from top to bottom; the keyboard focus starts in the share box.
+    void SetUpKeyboard();
 
     DesktopServices& m_desktop;
     std::array<QWidget*, kControlCount> m_widgets{};
