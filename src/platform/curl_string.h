@@ -6,6 +6,8 @@
 #include <curl/curl.h>
 
 #include <memory>
+#include <optional>
+#include <string>
 
 namespace kestrane {
 
@@ -13,5 +15,13 @@ struct CurlFree {
     void operator()(char* p) const { curl_free(p); }
 };
 using CurlString = std::unique_ptr<char, CurlFree>;
+
+// One part of a URL that libcurl's parser holds; nothing when it has none.
+inline std::optional<std::string> UrlPart(CURLU* url, CURLUPart part) {
+    char* raw = nullptr;
+    if (curl_url_get(url, part, &raw, 0) != CURLUE_OK) return std::nullopt;
+    const CurlString owned(raw);
+    return std::string(owned.get());
+}
 
 }  // namespace kestrane

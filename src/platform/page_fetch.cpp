@@ -1,8 +1,10 @@
 #include "platform/page_fetch.h"
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
+#include "platform/curl_string.h"
 #include "platform/network_limits.h"
 
 namespace kestrane {
@@ -49,16 +51,9 @@ std::string SplitPageUrl(const Text& url) {
     if (const auto hash = raw.find('#'); hash != std::string::npos) raw.resize(hash);
     CurlUrl parsed(curl_url());
     if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, raw.c_str(), 0) != CURLUE_OK) return {};
-    char* scheme = nullptr;
-    if (curl_url_get(parsed.get(), CURLUPART_SCHEME, &scheme, 0) != CURLUE_OK) return {};
-    const std::string s = scheme;
-    curl_free(scheme);
-    if (s != "http" && s != "https") return {};
-    char* full = nullptr;
-    if (curl_url_get(parsed.get(), CURLUPART_URL, &full, 0) != CURLUE_OK) return {};
-    std::string out = full;
-    curl_free(full);
-    return out;
+    const std::optional<std::string> scheme = UrlPart(parsed.get(), CURLUPART_SCHEME);
+    if (scheme != "http" && scheme != "https") return {};
+    return UrlPart(parsed.get(), CURLUPART_URL).value_or(std::string());
 }
 
 PageFetchFailure Classify(CURLcode rc, const Sink& sink, const PageFetchOutcome& outcome) {

@@ -38,10 +38,7 @@ void RefuseLineBreaks(const std::string& text, const char* what) {
 std::optional<std::string> SchemeOf(const std::string& url) {
     CurlUrl parsed(curl_url());
     if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) return std::nullopt;
-    char* raw = nullptr;
-    if (curl_url_get(parsed.get(), CURLUPART_SCHEME, &raw, 0) != CURLUE_OK) return std::nullopt;
-    const CurlString scheme(raw);
-    return std::string(scheme.get());
+    return UrlPart(parsed.get(), CURLUPART_SCHEME);
 }
 
 // The body stream that ResponseStream hands out: Size, and Read of up to n bytes.
