@@ -35,19 +35,32 @@ std::size_t Utf8Sequence(std::string_view s, std::size_t at, char32_t& cp) {
 
 bool IsEscapedByte(char16_t u) { return u >= kEscapeBase + 0x80 && u <= kEscapeBase + 0xFF; }
 
+bool IsWellFormedUtf8(std::string_view bytes) {
+    char32_t cp = 0;
+    for (std::size_t at = 0, n = 0; at < bytes.size(); at += n) {
+        if ((n = Utf8Sequence(bytes, at, cp)) == 0) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::u16string DecodeKeepingBytes(std::string_view bytes) {
     std::u16string out;
     out.reserve(bytes.size());
+    // One decision for the whole value: a GBK pair can also be a well-formed
+    // UTF-8 sequence, so decoding piece by piece would turn some of a GBK
+    // value's characters into others.
+    if (!IsWellFormedUtf8(bytes)) {
+        for (const char c : bytes) {
+            const auto b = static_cast<unsigned char>(c);
+            out.push_back(b < 0x80 ? static_cast<char16_t>(b) : static_cast<char16_t>(kEscapeBase + b));
+        }
+        return out;
+    }
     for (std::size_t at = 0; at < bytes.size();) {
         char32_t cp = 0;
         const std::size_t n = Utf8Sequence(bytes, at, cp);
-        if (n == 0) {
-            out.push_back(static_cast<char16_t>(kEscapeBase + static_cast<unsigned char>(bytes[at])));
-            ++at;
-            continue;
-        }
         if (cp >= 0x10000) {
             cp -= 0x10000;
             out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));

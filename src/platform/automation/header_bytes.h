@@ -1,9 +1,9 @@
 #pragma once
 
 // Header bytes carried through UTF-16 intact. A response header is bytes; the
-// component hands texts out as UTF-16. Well-formed UTF-8 is decoded; every
-// other byte b becomes the lone surrogate U+DC00 + b, which the program's
-// side turns back into that byte. A Location in GBK or any other bytes thus
+// component hands texts out as UTF-16. A value that is well-formed UTF-8 as a
+// whole is decoded; in any other value every byte b of 0x80 and up becomes the
+// lone surrogate U+DC00 + b, which the program's side turns back into that byte. A Location in GBK or any other bytes thus
 // reaches the caller as it was sent.
 
 #include <string_view>
