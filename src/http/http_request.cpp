@@ -148,6 +148,10 @@ Text HostOfUrl(const Text& url) {
     Text host = url.Mid(start, end - start);
     // User information runs up to the last "@"; the host follows it.
     for (int at = host.Find("@"); at != -1; at = host.Find("@")) host = host.Mid(at + 1, host.Length());
+    // An IPv6 address stands in brackets, its colons inside them.
+    if (host.StartsWith("[")) {
+        if (const int close = host.Find("]"); close != -1) return host.Left(close).Lower();
+    }
     // A cut may have begun inside a double-byte character, so the host's own
     // characters can differ from the URL's: end it again by its own reading.
     for (const char* stop : {"/", "?", "#", ":"}) {
