@@ -15,7 +15,7 @@ RedirectProbe GetRedirectTarget(const Text& url) {
     RedirectProbe probe;
     probe.requestedUrl = request.Open(Text("GET"), url);
     (void)request.Option(kOptionEnableRedirects, 0);
-    (void)request.Option(kOptionMaxResponseDrainSize, 0);  // the body is never needed
+    (void)request.Option(kOptionReadHeadersOnly, 1);  // the body is never needed
     request.Send();
     probe.location = request.GetResponseHeader(Text("Location"));
     return probe;

@@ -340,14 +340,14 @@ Variant HttpRequestComponent::OptionValue(int index) const {
 
 Variant HttpRequestComponent::ReadOption(Args& a) {
     const int index = a[0].Int();
-    if (index < 0 || index > kLastOption) RaiseComponentError("the parameter is incorrect");
+    if (!IsKnownOption(index)) RaiseComponentError("the parameter is incorrect");
     std::lock_guard lock(m_mutex);
     return OptionValue(index);
 }
 
 Variant HttpRequestComponent::WriteOption(Args& a) {
     const int index = a[0].Int();
-    if (index < 0 || index > kLastOption || index == kOptionUrl) RaiseComponentError("the parameter is incorrect");
+    if (!IsKnownOption(index) || index == kOptionUrl) RaiseComponentError("the parameter is incorrect");
     if (index == kOptionUserAgentString) {
         const ConvertedValue agent = ConvertVariant(a[1], ParamKind::kString);
         if (!agent.value) throw ComponentError{agent.why, "the agent is not a text"};
@@ -422,7 +422,7 @@ TransferInput HttpRequestComponent::MakeInput(std::optional<std::string> body) c
     in.maxRedirects = asInt(kOptionMaxAutomaticRedirects);
     in.http11 = asInt(kOptionEnableHttp1_1) != 0;
     in.ignoreTlsErrors = asInt(kOptionSslErrorIgnoreFlags) != 0;
-    in.headersOnly = asInt(kOptionMaxResponseDrainSize) == 0;
+    in.headersOnly = asInt(kOptionReadHeadersOnly) != 0;
     in.proxySetting = m_proxySetting;
     in.proxyServer = m_proxyServer;
     in.bypassList = m_bypassList;

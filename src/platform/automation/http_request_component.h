@@ -14,8 +14,7 @@
 // NetworkLimits. The whole request is always bounded: by the sum of the four
 // when SetTimeouts limited all of them, otherwise by NetworkLimits'
 // requestTotal. A response body longer than requestMaxBytes fails the
-// request; with kOptionMaxResponseDrainSize set to 0 no byte of the body is
-// read at all.
+// request; with kOptionReadHeadersOnly set no byte of the body is read at all.
 //
 // Response headers and the status text come back byte for byte: see
 // header_bytes.h.

@@ -37,7 +37,8 @@ inline constexpr std::string_view kSize = "Size";
 inline constexpr std::string_view kRead = "Read";
 }  // namespace http_stream_member
 
-// Option indexes the component gives a meaning to (0 to 18 are accepted).
+// Option indexes the component gives a meaning to (0 to 18 are accepted, and
+// kOptionReadHeadersOnly, our own).
 enum HttpRequestOption : std::int32_t {
     kOptionUserAgentString = 0,
     kOptionUrl = 1,                   // read only: the URL of the last response
@@ -45,10 +46,18 @@ enum HttpRequestOption : std::int32_t {
     kOptionSslErrorIgnoreFlags = 4,   // non-zero: certificate errors are ignored
     kOptionEnableRedirects = 6,
     kOptionMaxAutomaticRedirects = 14,
-    kOptionMaxResponseDrainSize = 16, // 0: the response body is not read, only its headers
+    kOptionMaxResponseDrainSize = 16, // kept, and read back; no effect here
     kOptionEnableHttp1_1 = 17,
+    // Not one of the system component's: non-zero ends the request once the
+    // final response's headers are in; its body is never read.
+    kOptionReadHeadersOnly = 1000,
 };
 inline constexpr std::int32_t kLastOption = 18;
+
+// True for an index that Option may read or write.
+constexpr bool IsKnownOption(std::int32_t index) {
+    return (index >= 0 && index <= kLastOption) || index == kOptionReadHeadersOnly;
+}
 
 // SetProxy's first argument.
 enum HttpProxySetting : std::int32_t {
