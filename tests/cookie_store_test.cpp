@@ -148,12 +148,12 @@ TEST(CookieStoreTest, SaveToFileUpdatesInPlace) {
     EXPECT_TRUE(s.SaveToFile(file));
     EXPECT_EQ(ReadFile(file), "[h]\r\na=1\r\nb=\r\n");
 
-    WriteFile(file, "; kept\r\n[other]\r\nx=9\r\n\r\n[H]\r\nA=old\r\nforeign=1\r\n\r\n[tail]\r\ny=8");
+    WriteFile(file, "; kept\r\n[other]\r\nx=9\r\n\r\n[ h ]\r\nA=old\r\nforeign=1\r\n\r\n[tail]\r\ny=8");
     s.SetCookie(Text("h"), Text("a"), Text("2"));
     s.SetCookie(Text("new.host"), Text("n"), Text("v"));
     EXPECT_TRUE(s.SaveToFile(file));
     EXPECT_EQ(ReadFile(file),
-              "; kept\r\n[other]\r\nx=9\r\n\r\n[H]\r\na=2\r\nforeign=1\r\nb=\r\n\r\n[tail]\r\ny=8\r\n"
+              "; kept\r\n[other]\r\nx=9\r\n\r\n[ h ]\r\na=2\r\nforeign=1\r\nb=\r\n\r\n[tail]\r\ny=8\r\n"
               "[new.host]\r\nn=v\r\n");
 }
 
@@ -229,6 +229,20 @@ TEST(CookieStoreTest, APlantedSymlinkIsNeverWrittenThrough) {
     EXPECT_FALSE(fs::is_symlink(file.Str()));
 }
 
+// A cookie file that the user keeps behind a symbolic link stays there.
+TEST(CookieStoreTest, ASaveThroughTheUsersLinkUpdatesItsTarget) {
+    TempDir dir;
+    const Text real = dir.File("real.ini");
+    const Text link = dir.File("c.ini");
+    WriteFile(real, "[x]\r\ny=1\r\n");
+    fs::create_symlink(real.Str(), link.Str());
+    CookieStore s;
+    s.SetCookie(Text("h"), Text("a"), Text("1"));
+    EXPECT_TRUE(s.SaveToFile(link));
+    EXPECT_TRUE(fs::is_symlink(link.Str()));
+    EXPECT_EQ(ReadFile(real), "[x]\r\ny=1\r\n[h]\r\na=1\r\n");
+}
+
 TEST(CookieStoreTest, ASaveKeepsPermissionBitsAndMakesNewFilesPrivate) {
     TempDir dir;
     CookieStore s;
@@ -287,6 +301,20 @@ TEST(CookieStoreTest, CookiesThatWouldNotReadBackAreRefused) {
         ASSERT_TRUE(back.LoadFromFile(file)) << c.why;
         EXPECT_EQ(back.Entries(), std::vector<CookieEntry>{c.first}) << c.why;
     }
+}
+
+// The file may already spell a host otherwise; a save must not file the
+// store's cookies under that spelling and call it done.
+TEST(CookieStoreTest, AHostTheFileSpellsOtherwiseIsRefused) {
+    TempDir dir;
+    const Text file = dir.File("c.ini");
+    std::ofstream(file.Str(), std::ios::binary) << "[Example.com]\r\nold=1\r\n";
+    CookieStore s;
+    ASSERT_TRUE(s.SetCookie(Text("example.com"), Text("sid"), Text("2")));
+    EXPECT_FALSE(s.SaveToFile(file));
+    CookieStore back;
+    ASSERT_TRUE(back.LoadFromFile(file));
+    EXPECT_EQ(back.Entries(), (std::vector<CookieEntry>{{Text("Example.com"), Text("old"), Text("1")}}));
 }
 
 TEST(CookieStoreTest, TheStoreCapsCookiesPerHostAndInAll) {

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
+#include <system_error>
 #include <optional>
 
 #include "platform/ascii.h"
@@ -149,6 +150,9 @@ bool ProfileFile::SetKey(const Text& section, const Text& key, const Text& value
         m_sections.push_back(std::move(added));
     }
     Section& s = m_sections[found->second];
+    // A section the file spells otherwise (another letter case) would take the
+    // key, and a reader would find it under that other name.
+    if (SectionName(s.lines.front().text) != TrimBlanks(section.View())) return false;
     IndexKeys(s);
     const std::string keyName = MatchName(key.View());
     if (const auto at = s.keys.find(keyName); at != s.keys.end()) {
@@ -183,8 +187,16 @@ std::string ProfileFile::Content() const {
     return out;
 }
 
-bool WriteProfileKeys(const std::string& path, std::span<const ProfileKey> keys) {
+bool WriteProfileKeys(const std::string& given, std::span<const ProfileKey> keys) {
+    // A file reached through a symbolic link is the link's target: that file is
+    // updated and the link stays a link.
+    std::string path = given;
     struct stat st {};
+    if (::lstat(given.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        std::error_code error;
+        path = std::filesystem::weakly_canonical(given, error).string();
+        if (error) return false;
+    }
     if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) return false;
 
     const Fd lock(::open((path + ".kestrane-lock").c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
@@ -214,9 +226,12 @@ bool WriteProfileKeys(const std::string& path, std::span<const ProfileKey> keys)
     std::string temp = path + ".XXXXXX";
     Fd out(::mkostemp(temp.data(), O_CLOEXEC));
     if (out.Get() < 0) return false;
-    // Same owner and permission bits as the file replaced; a new file is the owner's alone.
-    if (owner && ::geteuid() == 0) (void)::fchown(out.Get(), owner->first, owner->second);
-    const bool written = ::fchmod(out.Get(), mode) == 0 && WriteAll(out.Get(), file.Content()) && ::fsync(out.Get()) == 0;
+    // Same owner and permission bits as the file replaced; a new file is the
+    // owner's alone. A save by root that cannot give the file back to its
+    // owner does not take it over.
+    const bool owned = !owner || ::geteuid() != 0 || ::fchown(out.Get(), owner->first, owner->second) == 0;
+    const bool written = owned && ::fchmod(out.Get(), mode) == 0 && WriteAll(out.Get(), file.Content()) &&
+                         ::fsync(out.Get()) == 0;
     if (!out.Close() || !written || std::rename(temp.c_str(), path.c_str()) != 0) {
         ::unlink(temp.c_str());
         return false;
