@@ -5,6 +5,7 @@
 #include "platform/automation/component_library.h"
 #include "platform/automation/dispatch.h"
 #include "platform/code_page.h"
+#include "support/scoped_creation_failure.h"
 
 namespace kestrane {
 namespace {
@@ -111,7 +112,7 @@ TEST_F(AutomationTest, CreationCopyAndReleaseRecordNothing) {
     EXPECT_TRUE(copy.IsEmpty());
     EXPECT_TRUE(CreateComponent("No.Such.Thing").IsEmpty());
     {
-        ScopedCreationFailure failing("Test.Gadget");
+        test::ScopedCreationFailure failing("Test.Gadget");
         EXPECT_TRUE(CreateComponent("Test.Gadget").IsEmpty());
     }
     EXPECT_FALSE(CreateComponent("Test.Gadget").IsEmpty());

@@ -16,6 +16,7 @@
 #include "platform/network_limits.h"
 #include "loopback/loopback_server.h"
 #include "support/tls_server.h"
+#include "support/scoped_creation_failure.h"
 
 namespace kestrane {
 namespace {
@@ -207,7 +208,7 @@ TEST_F(HttpRequestTest, FailuresGiveEmptyValues) {
 }
 
 TEST_F(HttpRequestTest, CreationFailureLeavesNoInstance) {
-    ScopedCreationFailure failing(kHttpRequestProgId);
+    test::ScopedCreationFailure failing(kHttpRequestProgId);
     HttpRequest r;
     EXPECT_FALSE(r.IsValid());
     Text url = Url("/hello");
@@ -344,15 +345,19 @@ TEST_F(HttpRequestTest, ARequestEndsWhateverTheTimeouts) {
 
 // Header bytes that are not UTF-8 come back as they were sent.
 TEST_F(HttpRequestTest, ANonUtf8LocationKeepsItsBytes) {
-    const std::string location = "/\xD6\xD0\xCE\xC4/\xFF\x80z?\xE4\xB8";  // GBK, stray bytes, a cut UTF-8 sequence
-    server.Set("/gbk-redirect", Redirect(location));
+    // GBK, stray bytes, a cut UTF-8 sequence; and GBK whose last pair (D0 A1,
+    // "小") is also a well-formed UTF-8 sequence.
+    for (const std::string location : {"/\xD6\xD0\xCE\xC4/\xFF\x80z?\xE4\xB8", "/\xD6\xD0\xCE\xC4\xD0\xA1"}) {
+        server.Set("/gbk-redirect", Redirect(location));
+        HttpRequest r;
+        r.Open(std::nullopt, Url("/gbk-redirect"));
+        r.Option(kOptionEnableRedirects, 0);
+        r.Send();
+        EXPECT_EQ(r.GetResponseHeader(Text("Location")).Str(), location);
+        EXPECT_NE(r.GetAllResponseHeaders().Find(Text("Location: " + location + "\r\n")), -1);
+    }
     server.Set("/utf8-redirect", Redirect("/\xE4\xB8\xAD"));
     HttpRequest r;
-    r.Open(std::nullopt, Url("/gbk-redirect"));
-    r.Option(kOptionEnableRedirects, 0);
-    r.Send();
-    EXPECT_EQ(r.GetResponseHeader(Text("Location")).Str(), location);
-    EXPECT_NE(r.GetAllResponseHeaders().Find(Text("Location: " + location + "\r\n")), -1);
     r.Open(std::nullopt, Url("/utf8-redirect"));
     r.Option(kOptionEnableRedirects, 0);
     r.Send();
@@ -464,6 +469,9 @@ TEST(HostOfUrlTest, Table) {
         {"host.example:8080/path", "host.example"},
         // User information is not the host: the host follows the last "@".
         {"http://user:pw@host/", "host"},
+        {"http://[::1]:8080/x", "[::1]"},
+        {"http://[FE80::2]/", "[fe80::2]"},
+        {"http://u@[::1]", "[::1]"},
         {"http://a.example:pw@b.example/", "b.example"},
         {"http://a@b@c.example:81/x", "c.example"},
         {"http://evil.example#@good.example/", "evil.example"},

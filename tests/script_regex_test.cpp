@@ -6,6 +6,7 @@
 #include "platform/automation/component_library.h"
 #include "platform/automation/dispatch.h"
 #include "platform/code_page.h"
+#include "support/scoped_creation_failure.h"
 
 namespace kestrane {
 namespace {
@@ -148,7 +149,7 @@ TEST_F(ScriptRegexTest, WithoutAnInstance) {
     EXPECT_EQ(fresh.GetPattern(), Text());
     EXPECT_EQ(fresh.Execute(Text("a")), 0);
     EXPECT_EQ(AnsiToUtf8(CallOutcomeText(LastCallOutcome())), "对象为空");
-    ScopedCreationFailure failing(kScriptRegExpProgId);
+    test::ScopedCreationFailure failing(kScriptRegExpProgId);
     ScriptRegex r;
     EXPECT_FALSE(r.Create(Text("a")));
     EXPECT_EQ(r.GetPattern(), Text());

@@ -3,7 +3,6 @@
 #include <map>
 #include <mutex>
 #include <new>
-#include <set>
 
 #include "platform/automation/http_request_component.h"
 #include "platform/automation/script_regexp_component.h"
@@ -15,7 +14,6 @@ namespace {
 struct Registry {
     std::mutex mutex;
     std::map<std::string, ComponentFactory, std::less<>> factories;
-    std::multiset<std::string, std::less<>> failing;
 };
 
 Registry& TheRegistry() {
@@ -38,10 +36,16 @@ void InitializeComponentLibrary() {
 
 bool IsComponentLibraryInitialized() { return t_initialized; }
 
-void RegisterComponent(const std::string& progId, ComponentFactory factory) {
+ComponentFactory RegisterComponent(const std::string& progId, ComponentFactory factory) {
     Registry& r = TheRegistry();
     std::lock_guard lock(r.mutex);
-    r.factories[progId] = std::move(factory);
+    ComponentFactory replaced;
+    if (const auto it = r.factories.find(progId); it != r.factories.end()) {
+        replaced = std::move(it->second);
+        r.factories.erase(it);
+    }
+    if (factory) r.factories.emplace(progId, std::move(factory));
+    return replaced;
 }
 
 ObjectRef CreateComponent(std::string_view progId) {
@@ -50,7 +54,6 @@ ObjectRef CreateComponent(std::string_view progId) {
     {
         Registry& r = TheRegistry();
         std::lock_guard lock(r.mutex);
-        if (r.failing.contains(progId)) return {};
         const auto it = r.factories.find(progId);
         if (it == r.factories.end()) return {};
         factory = it->second;
@@ -60,18 +63,6 @@ ObjectRef CreateComponent(std::string_view progId) {
     } catch (const std::bad_alloc&) {
         return {};
     }
-}
-
-ScopedCreationFailure::ScopedCreationFailure(std::string progId) : m_progId(std::move(progId)) {
-    Registry& r = TheRegistry();
-    std::lock_guard lock(r.mutex);
-    r.failing.insert(m_progId);
-}
-
-ScopedCreationFailure::~ScopedCreationFailure() {
-    Registry& r = TheRegistry();
-    std::lock_guard lock(r.mutex);
-    r.failing.erase(r.failing.find(m_progId));
 }
 
 }  // namespace kestrane

@@ -21,24 +21,13 @@ void InitializeComponentLibrary();
 bool IsComponentLibraryInitialized();
 
 using ComponentFactory = std::function<std::shared_ptr<ComponentObject>()>;
-// Registers (or replaces) the factory of `progId`.
-void RegisterComponent(const std::string& progId, ComponentFactory factory);
+// Registers (or replaces) the factory of `progId`; an empty factory removes
+// it. Returns the factory it replaced (empty when there was none).
+ComponentFactory RegisterComponent(const std::string& progId, ComponentFactory factory);
 
 // A new instance of `progId`, or an empty reference when the library is not
 // initialised on this thread, the ProgID is unknown or creation fails.
 // Records no call outcome.
 ObjectRef CreateComponent(std::string_view progId);
-
-// For tests: creation of `progId` fails while this lives.
-class ScopedCreationFailure {
-public:
-    explicit ScopedCreationFailure(std::string progId);
-    ~ScopedCreationFailure();
-    ScopedCreationFailure(const ScopedCreationFailure&) = delete;
-    ScopedCreationFailure& operator=(const ScopedCreationFailure&) = delete;
-
-private:
-    std::string m_progId;
-};
 
 }  // namespace kestrane
