@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+#include <sys/wait.h>
+
 #include <algorithm>
 #include <atomic>
 #include <stdexcept>
@@ -249,6 +253,43 @@ TEST(OrderedBatchTest, EmitsInOrderWithOneStatePerWorker) {
         EXPECT_EQ(emitted, want) << count << " items, " << jobs << " jobs";
         EXPECT_EQ(static_cast<std::size_t>(workers.load()), std::min(count, jobs));
     }
+}
+
+// Without threads to be had (a process limit), the batch still runs, on the
+// calling thread, rather than ending the program. Shown in a child process
+// that gives up root first: RLIMIT_NPROC does not bind a privileged user.
+TEST(OrderedBatchTest, RunsOnWhenNoThreadCanStart) {
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const rlimit one{1, 1};  // this process alone: no room for a thread
+        if (::setrlimit(RLIMIT_NPROC, &one) != 0) ::_exit(10);
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+            // Root of a user namespace cannot become nobody; it holds no
+            // privilege outside it, so the limit binds it as it is.
+        }
+        try {
+            std::thread probe([] {});
+            probe.join();
+            ::_exit(11);  // the limit did not bind
+        } catch (const std::system_error&) {
+        }
+        std::vector<std::size_t> emitted;
+        bool elsewhere = false;
+        const std::thread::id self = std::this_thread::get_id();
+        const auto work = [&]() -> BatchWork {
+            return [&](std::size_t) { elsewhere = elsewhere || std::this_thread::get_id() != self; };
+        };
+        RunOrderedBatch(5, 4, work, [&](std::size_t i) { emitted.push_back(i); });
+        ::_exit(emitted == std::vector<std::size_t>{0, 1, 2, 3, 4} && !elsewhere ? 0 : 12);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "the batch ended the program";
+    // Real root inside a user namespace can neither become nobody nor be
+    // bound by the limit (the kernel exempts uid 0 itself).
+    if (WEXITSTATUS(status) == 11) GTEST_SKIP() << "RLIMIT_NPROC does not bind uid 0 here";
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "10: no limit set, 12: wrong items";
 }
 
 // The aria2.addUri call as aria2 documents it: the secret first as

@@ -55,6 +55,24 @@ TEST(CliTest, PrintsTheSevenOutputsPlainAndAsJson) {
     for (const auto& [key, value] : object.items()) EXPECT_TRUE(value.is_string()) << key;
 }
 
+// A skipped line is named, not echoed back whole.
+TEST(CliTest, AReportNamesALongLineShortly) {
+    const RunResult r = RunCli("-", std::string(100000, 'x') + "\n");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "kestrane-cli: " + std::string(300, 'x') + "…: skipped: no http or https address in it\n");
+}
+
+// Results that cannot be written are a failure, not a silent exit 0.
+TEST(CliTest, AnUnwritableStandardOutputIsAFailure) {
+    PageServer server;
+    server.SetPage("/s/1", R"(x;;_dlink="http://127.0.0.9/file?a=1";if y)");
+    for (const char* format : {"", "--json ", "--aria2 "}) {
+        const RunResult r = RunCli(std::string(format) + server.Url("/s/1") + " >/dev/full");
+        EXPECT_EQ(r.exitCode, 5) << format;
+        EXPECT_EQ(r.err, "kestrane-cli: standard output: No space left on device\n") << format;
+    }
+}
+
 TEST(CliTest, ShowsTheFileDetailsInUtf8) {
     PageServer server;
     server.SetPage("/s/2", R"(filename=%E4%B8%AD%E6%96%87.txt\", \"size\":\"1048576\", )"
@@ -131,6 +149,7 @@ TEST(CliTest, WrongUsageExitsWithTwo) {
         {"http://127.0.0.1/ --jobs", "needs a value"},
         {"--aria2 --header 'X-Token abc' http://127.0.0.1/", "--header has no colon"},
         {"--aria2 --header ': v' http://127.0.0.1/", "--header has no name"},
+        {"--aria2 --header 'Referer https://pan.example/' http://127.0.0.1/", "--header has no header name before its colon"},
         {"--aria2 --header \"$(printf 'A: b\\r\\nX-Forged: 1')\" http://127.0.0.1/", "--header holds a line break"},
         {"--aria2 --header \"$(printf 'A: b\\nX-Forged: 1')\" http://127.0.0.1/", "--header holds a line break"},
         {"--header 'Referer: http://x/' http://127.0.0.1/", "--header goes with --aria2 or --aria2-rpc"},
@@ -306,6 +325,8 @@ TEST(PastedAddressTest, Table) {
         {"pan.example/s/1abc", "", "", "no http or https address in it"},
         {"http:// and nothing", "", "", "no http or https address in it"},
         {"http://127.0.0.1/\x01x", "", "", "holds a control character"},
+        {"http://127.0.0.1/s/1\xC2\x85x", "", "", "holds a control character"},  // C1: U+0085
+        {"http://127.0.0.1/s/1\xC2\x9B", "", "", "holds a control character"},   // C1: U+009B
         {"http://127.0.0.1/\xFF", "", "", "not valid UTF-8"},
     };
     for (const Case& c : cases) {

@@ -5,9 +5,11 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,6 +37,7 @@ enum ExitStatus : int {
     kWrongUsage = 2,
     kSomeWithoutLink = 3,
     kAria2Failed = 4,
+    kOutputFailed = 5,
 };
 
 std::string TrimWhite(const std::string& s) {
@@ -43,8 +46,19 @@ std::string TrimWhite(const std::string& s) {
     return s.substr(first, s.find_last_not_of(" \t\r\n\v\f") - first + 1);
 }
 
+// What a report says of its subject: enough to find the line, never a
+// megabyte of pasted text echoed back.
+std::string Shortened(std::string text) {
+    constexpr std::size_t kMost = 300;
+    if (text.size() <= kMost) return text;
+    std::size_t cut = kMost;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;  // not inside a character
+    text.resize(cut);
+    return text + "…";
+}
+
 void Report(const std::string& subject, const std::string& message) {
-    std::fprintf(stderr, "kestrane-cli: %s: %s\n", TerminalSafe(subject).c_str(), TerminalSafe(message).c_str());
+    std::fprintf(stderr, "kestrane-cli: %s: %s\n", Shortened(TerminalSafe(subject)).c_str(), TerminalSafe(message).c_str());
 }
 
 // A "[3/10] <address>" line on standard error, kept up to date while a batch
@@ -76,10 +90,17 @@ bool TerminalTakesProgress() {
 
 // One address of the batch: the text as given, what was found in it, and the
 // parse once a worker has done it.
+// Until a parse fills it in, an entry counts as one without a link.
+ParseResult NotParsed() {
+    ParseResult result;
+    result.failure = "the parse did not finish";
+    return result;
+}
+
 struct BatchEntry {
     std::string given;
     PastedAddress pasted;
-    ParseResult result;
+    ParseResult result = NotParsed();
     std::string aria2Error;
 };
 
@@ -140,7 +161,12 @@ int main(int argc, char** argv) {
         return [&, window](std::size_t i) {
             BatchEntry& entry = entries[i];
             if (!entry.pasted.problem.empty()) return;
-            entry.result = ParseShare(*window, entry.pasted.address);
+            try {
+                entry.result = ParseShare(*window, entry.pasted.address);
+            } catch (const std::exception& e) {
+                entry.result.failure = std::string("the parse failed: ") + e.what();
+                return;
+            }
             if (!toAria2) return;
             if (const auto download = MakeAria2Download(entry.result)) {
                 Aria2RpcAnswer answer = Aria2AddUri(endpoint, *download, "kestrane-" + std::to_string(i + 1));
@@ -193,6 +219,12 @@ int main(int argc, char** argv) {
     RunOrderedBatch(entries.size(), options->jobs, makeWorker, emit);
     progress.Clear();
     RunExitSteps();
+    // Results that never reached their reader (a full disk, a closed file)
+    // must not look like success.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        Report("standard output", errno != 0 ? std::strerror(errno) : "write failed");
+        return kOutputFailed;
+    }
     if (aria2Failed) return kAria2Failed;
     if (skipped) return kSkipped;
     if (withoutLink) return kSomeWithoutLink;

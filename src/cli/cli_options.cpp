@@ -2,6 +2,7 @@
 
 #include <getopt.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 
@@ -86,6 +87,7 @@ const char* const kCliHelp =
     "     http or https address in the text (1 wins over 3)\n"
     "  4  --aria2-rpc: aria2 could not be reached or refused a download (4 wins\n"
     "     over 1 and 3)\n"
+    "  5  the results could not be written to standard output (5 wins over all)\n"
     "  2  wrong usage\n";
 
 namespace {
@@ -123,6 +125,13 @@ std::string HeaderProblem(const std::string& header) {
     const auto colon = header.find(':');
     if (colon == std::string::npos) return "has no colon (write 'Name: value')";
     if (colon == 0) return "has no name before the colon";
+    // A field name is one token: letters, digits and !#$%&'*+-.^_`|~.
+    const auto tokenByte = [](unsigned char c) {
+        return std::isalnum(c) != 0 || std::string_view("!#$%&'*+-.^_`|~").find(static_cast<char>(c)) != std::string_view::npos;
+    };
+    for (std::size_t i = 0; i < colon; ++i) {
+        if (!tokenByte(static_cast<unsigned char>(header[i]))) return "has no header name before its colon (write 'Name: value')";
+    }
     return {};
 }
 

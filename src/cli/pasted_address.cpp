@@ -101,9 +101,9 @@ PastedAddress ExtractShareAddress(const std::string& text) {
         out.problem = "not valid UTF-8";
         return out;
     }
-    for (const char c : text) {
-        const auto b = static_cast<unsigned char>(c);
-        if ((b < 0x20 && c != '\t') || b == 0x7F) {
+    for (std::size_t i = 0, length = 0; i < text.size(); i += length) {
+        const char32_t c = CodePointAt(text, i, length);
+        if ((c < 0x20 && c != '\t') || (c >= 0x7F && c <= 0x9F)) {  // C0, DEL and C1
             out.problem = "holds a control character";
             return out;
         }
