@@ -26,5 +26,7 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 # edit boxes' menu) and the SVG plugin that draws the window's icon.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
   "fonts-wqy-zenhei | fonts-noto-cjk, qt6-wayland, qt6-translations-l10n, libqt6svg6")
+# The completion file is only read where bash-completion is installed.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "bash-completion")
 
 include(CPack)
