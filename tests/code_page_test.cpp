@@ -1,4 +1,5 @@
 #include "platform/code_page.h"
+#include "platform/utf8.h"
 
 #include <gtest/gtest.h>
 #include <unicode/ucnv.h>

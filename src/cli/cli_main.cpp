@@ -148,7 +148,7 @@ int main(int argc, char** argv) {
     InitializeComponentLibrary();
     GlobalCookieStore = std::make_unique<CookieStore>();
     RegisterExitStep([] { GlobalCookieStore.reset(); });
-    (void)MakeCurlEasy();  // libcurl's process-wide set-up, before any worker starts
+    (void)InitializeCurl();  // before any worker starts; a failure shows in each fetch
 
     const bool batch = entries.size() > 1;
     const bool toAria2 = !options->aria2RpcUrl.empty();

@@ -2,10 +2,10 @@
 
 #include <nlohmann/json.hpp>
 
-#include <cctype>
 #include <vector>
 
 #include "cli/terminal_text.h"
+#include "platform/ascii.h"
 
 namespace kestrane {
 
@@ -47,7 +47,7 @@ std::string Aria2Uri(const std::string& address) {
 bool IsMd5(const std::string& s) {
     if (s.size() != 32) return false;
     for (const char c : s) {
-        if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
+        if (HexDigitValue(c) < 0) return false;
     }
     return true;
 }
@@ -92,8 +92,7 @@ std::optional<Aria2Download> MakeAria2Download(const ParseResult& r) {
     }
     if (!r.name.empty()) d.out = SafeFileName(r.name);
     if (IsMd5(r.md5)) {
-        d.checksum = "md5=";
-        for (const char c : r.md5) d.checksum += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        d.checksum = "md5=" + AsciiLower(r.md5);
     }
     return d;
 }

@@ -1,8 +1,7 @@
 #include "cli/parse_result.h"
 
-#include <cctype>
-
 #include "app/parse_command.h"
+#include "platform/ascii.h"
 #include "platform/code_page.h"
 #include "platform/network_limits.h"
 #include "platform/page_fetch.h"
@@ -44,8 +43,7 @@ std::string NoLinkReason(const PageFetchRecorder& recorder) {
 }  // namespace
 
 bool IsDownloadAddress(const std::string& address) {
-    std::string lower;
-    for (const char c : address.substr(0, 8)) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string lower = AsciiLower(std::string_view(address).substr(0, 8));
     if (lower.starts_with("https://")) return address.size() > 8;
     return lower.starts_with("http://") && address.size() > 7;
 }

@@ -5,18 +5,15 @@
 #include <cctype>
 #include <string_view>
 
-#include "platform/code_page.h"
+#include "platform/ascii.h"
+#include "platform/utf8.h"
 
 namespace kestrane {
 
 namespace {
 
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-    if (s.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(s[i])) != prefix[i]) return false;
-    }
-    return true;
+    return s.size() >= prefix.size() && EqualIgnoringAsciiCase(s.substr(0, prefix.size()), prefix);
 }
 
 std::size_t FindAddressStart(std::string_view text) {
@@ -24,19 +21,6 @@ std::size_t FindAddressStart(std::string_view text) {
         if (StartsWithNoCase(text.substr(i), "http://") || StartsWithNoCase(text.substr(i), "https://")) return i;
     }
     return std::string_view::npos;
-}
-
-// The code point of the UTF-8 sequence at `i` (valid UTF-8 assumed) and its length.
-char32_t CodePointAt(std::string_view s, std::size_t i, std::size_t& length) {
-    const auto b0 = static_cast<unsigned char>(s[i]);
-    if (b0 < 0x80) {
-        length = 1;
-        return b0;
-    }
-    length = b0 >= 0xF0 ? 4 : b0 >= 0xE0 ? 3 : 2;
-    char32_t cp = b0 & (0x3F >> (length - 1));
-    for (std::size_t k = 1; k < length; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-    return cp;
 }
 
 // Characters that end an address written in running text.
@@ -101,8 +85,9 @@ PastedAddress ExtractShareAddress(const std::string& text) {
         out.problem = "not valid UTF-8";
         return out;
     }
-    for (std::size_t i = 0, length = 0; i < text.size(); i += length) {
-        const char32_t c = CodePointAt(text, i, length);
+    bool valid = true;
+    for (std::size_t i = 0; i < text.size();) {
+        const char32_t c = NextUtf8(text, i, valid);
         if ((c < 0x20 && c != '\t') || (c >= 0x7F && c <= 0x9F)) {  // C0, DEL and C1
             out.problem = "holds a control character";
             return out;
@@ -115,10 +100,8 @@ PastedAddress ExtractShareAddress(const std::string& text) {
         return out;
     }
     std::size_t end = start;
-    while (end < view.size()) {
-        std::size_t length = 0;
-        if (EndsAddress(CodePointAt(view, end, length))) break;
-        end += length;
+    for (std::size_t next = end; end < view.size(); end = next) {
+        if (EndsAddress(NextUtf8(view, next, valid))) break;
     }
     out.address = TrimTrailingPunctuation(std::string(view.substr(start, end - start)));
     const std::size_t schemeLength = StartsWithNoCase(out.address, "https://") ? 8 : 7;

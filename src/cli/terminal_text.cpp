@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "platform/utf8.h"
+
 namespace kestrane {
 
 namespace {
@@ -10,32 +12,6 @@ void AppendHex(std::string& out, const char* form, unsigned value) {
     char buf[8];
     std::snprintf(buf, sizeof buf, form, value);
     out += buf;
-}
-
-// The length of the well-formed UTF-8 sequence at the start of `s`, or 0.
-std::size_t SequenceLength(std::string_view s) {
-    const auto b0 = static_cast<unsigned char>(s[0]);
-    std::size_t n = 0;
-    unsigned char lo = 0x80, hi = 0xBF;  // the range of the second byte
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-        n = 2;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        n = 3;
-        if (b0 == 0xE0) lo = 0xA0;
-        if (b0 == 0xED) hi = 0x9F;  // no surrogates
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        n = 4;
-        if (b0 == 0xF0) lo = 0x90;
-        if (b0 == 0xF4) hi = 0x8F;
-    } else {
-        return 0;
-    }
-    if (s.size() < n) return 0;
-    for (std::size_t i = 1; i < n; ++i) {
-        const auto b = static_cast<unsigned char>(s[i]);
-        if (b < (i == 1 ? lo : 0x80) || b > (i == 1 ? hi : 0xBF)) return 0;
-    }
-    return n;
 }
 
 }  // namespace
@@ -60,7 +36,10 @@ std::string TerminalSafe(std::string_view text) {
             ++i;
             continue;
         }
-        const std::size_t n = SequenceLength(text.substr(i));
+        std::size_t next = i;
+        bool valid = true;
+        NextUtf8(text, next, valid);
+        const std::size_t n = valid ? next - i : 0;
         if (n == 0) {
             AppendHex(out, "\\x%02x", b);
             ++i;

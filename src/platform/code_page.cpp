@@ -8,6 +8,8 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/utf8.h"
+
 namespace kestrane {
 
 namespace {
@@ -30,48 +32,6 @@ bool IsDropped(char32_t c) {
 
 bool IsHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
 bool IsLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
-
-// The next character of `utf8` at `i` (advanced past it), or U+FFFD for the
-// longest prefix of a well-formed sequence that the bytes begin with (at least
-// one byte): one replacement per maximal subpart, as Unicode recommends.
-// Surrogate code points and values past U+10FFFF are not well-formed.
-char32_t NextUtf8(std::string_view utf8, std::size_t& i, bool& valid) {
-    const auto b0 = static_cast<unsigned char>(utf8[i++]);
-    valid = true;
-    if (b0 < 0x80) return b0;
-    int more = 0;
-    char32_t c = 0;
-    unsigned char lo = 0x80, hi = 0xBF;  // the range of the second byte
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-        more = 1, c = b0 & 0x1F;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        more = 2, c = b0 & 0x0F;
-        if (b0 == 0xE0) lo = 0xA0;
-        if (b0 == 0xED) hi = 0x9F;
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        more = 3, c = b0 & 0x07;
-        if (b0 == 0xF0) lo = 0x90;
-        if (b0 == 0xF4) hi = 0x8F;
-    } else {
-        valid = false;
-        return kReplacement;
-    }
-    for (int k = 0; k < more; ++k) {
-        if (i >= utf8.size()) {
-            valid = false;
-            return kReplacement;
-        }
-        const auto b = static_cast<unsigned char>(utf8[i]);
-        if (b < lo || b > hi) {
-            valid = false;
-            return kReplacement;
-        }
-        lo = 0x80, hi = 0xBF;
-        c = c << 6 | (b & 0x3F);
-        ++i;
-    }
-    return c;
-}
 
 }  // namespace
 
@@ -241,11 +201,6 @@ Text Utf8ToAnsi(std::string_view utf8) {
     return Text(std::string_view(out));
 }
 
-bool IsValidUtf8(std::string_view bytes) {
-    bool valid = true;
-    for (std::size_t i = 0; i < bytes.size() && valid;) NextUtf8(bytes, i, valid);
-    return valid;
-}
 
 }  // namespace kestrane
 

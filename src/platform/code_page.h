@@ -27,8 +27,7 @@ Text Utf8ToAnsi(std::string_view utf8);
 inline std::u16string AnsiToUtf16(const Text& t) { return AnsiToUtf16(t.View()); }
 inline std::string AnsiToUtf8(const Text& t) { return AnsiToUtf8(t.View()); }
 
-// True when `bytes` is well-formed UTF-8.
-bool IsValidUtf8(std::string_view bytes);
+
 
 }  // namespace kestrane
 

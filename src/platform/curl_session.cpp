@@ -4,9 +4,13 @@
 
 namespace kestrane {
 
-CurlEasy MakeCurlEasy() {
+bool InitializeCurl() {
     static const bool initialised = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-    if (!initialised) return nullptr;
+    return initialised;
+}
+
+CurlEasy MakeCurlEasy() {
+    if (!InitializeCurl()) return nullptr;
     return CurlEasy(curl_easy_init());
 }
 

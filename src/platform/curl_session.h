@@ -27,6 +27,10 @@ struct CurlUrlCleanup {
 };
 using CurlUrl = std::unique_ptr<CURLU, CurlUrlCleanup>;
 
+// Initialises libcurl for the process, once; later calls only say how that
+// went. Call it on the main thread before other threads use libcurl.
+bool InitializeCurl();
+
 // Initialises libcurl for the process on first use, and makes a new handle.
 CurlEasy MakeCurlEasy();
 
