@@ -298,6 +298,9 @@ TEST(TerminalSafeTest, Table) {
         {"nbsp\xC2\xA0", "nbsp\xC2\xA0"},
         {"lone\x9B", "lone\\x9b"},
         {"cut\xE4\xB8", "cut\\xe4\\xb8"},
+        {"evil\xE2\x80\xAEtxt.exe", "evil\\u202etxt.exe"},  // right-to-left override
+        {"iso\xE2\x81\xA6x\xE2\x81\xA9", "iso\\u2066x\\u2069"},
+        {"zwj\xE2\x80\x8D", "zwj\xE2\x80\x8D"},  // joiners stay: emoji and scripts need them
     };
     for (const auto& [in, want] : cases) EXPECT_EQ(TerminalSafe(in), want) << want;
 }

@@ -14,6 +14,11 @@ void AppendHex(std::string& out, const char* form, unsigned value) {
     out += buf;
 }
 
+// The bidirectional embeddings, overrides and isolates: shown as they are,
+// they make a terminal draw a line's characters in another order than they
+// stand.
+bool IsBidiControl(char32_t c) { return (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069); }
+
 }  // namespace
 
 std::string TerminalSafe(std::string_view text) {
@@ -38,14 +43,14 @@ std::string TerminalSafe(std::string_view text) {
         }
         std::size_t next = i;
         bool valid = true;
-        NextUtf8(text, next, valid);
+        const char32_t c = NextUtf8(text, next, valid);
         const std::size_t n = valid ? next - i : 0;
         if (n == 0) {
             AppendHex(out, "\\x%02x", b);
             ++i;
-        } else if (n == 2 && b == 0xC2 && static_cast<unsigned char>(text[i + 1]) < 0xA0) {
-            AppendHex(out, "\\u%04x", static_cast<unsigned char>(text[i + 1]));  // a C1 control
-            i += 2;
+        } else if (c <= 0x9F || IsBidiControl(c)) {
+            AppendHex(out, "\\u%04x", static_cast<unsigned>(c));  // a C1 control, or one that reorders the line
+            i = next;
         } else {
             out.append(text.substr(i, n));
             i += n;
