@@ -12,13 +12,9 @@ namespace kestrane {
 
 namespace {
 
-bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-    return s.size() >= prefix.size() && EqualIgnoringAsciiCase(s.substr(0, prefix.size()), prefix);
-}
-
 std::size_t FindAddressStart(std::string_view text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (StartsWithNoCase(text.substr(i), "http://") || StartsWithNoCase(text.substr(i), "https://")) return i;
+        if (StartsWithIgnoringAsciiCase(text.substr(i), "http://") || StartsWithIgnoringAsciiCase(text.substr(i), "https://")) return i;
     }
     return std::string_view::npos;
 }
@@ -104,7 +100,7 @@ PastedAddress ExtractShareAddress(const std::string& text) {
         if (EndsAddress(NextUtf8(view, next, valid))) break;
     }
     out.address = TrimTrailingPunctuation(std::string(view.substr(start, end - start)));
-    const std::size_t schemeLength = StartsWithNoCase(out.address, "https://") ? 8 : 7;
+    const std::size_t schemeLength = StartsWithIgnoringAsciiCase(out.address, "https://") ? 8 : 7;
     if (out.address.size() == schemeLength) {
         out.problem = "no http or https address in it";
         out.address.clear();

@@ -25,6 +25,11 @@ inline bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+// True when `s` begins with `prefix`, letter case aside.
+inline bool StartsWithIgnoringAsciiCase(std::string_view s, std::string_view prefix) {
+    return s.size() >= prefix.size() && EqualIgnoringAsciiCase(s.substr(0, prefix.size()), prefix);
+}
+
 // True when `s` holds a carriage return or a line feed.
 inline bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
 

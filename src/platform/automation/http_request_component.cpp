@@ -206,8 +206,8 @@ Variant HttpRequestComponent::SetRequestHeader(Args& a) {
     std::lock_guard lock(m_mutex);
     if (m_state != State::kOpened && m_state != State::kDone) RaiseComponentError("SetRequestHeader before Open");
     // A later value for the same header replaces the earlier one.
-    const std::string prefix = AsciiLower(name) + ":";
-    std::erase_if(m_headers, [&](const std::string& h) { return AsciiLower(h).starts_with(prefix); });
+    const std::string prefix = name + ":";
+    std::erase_if(m_headers, [&](const std::string& h) { return StartsWithIgnoringAsciiCase(h, prefix); });
     m_headers.push_back(value.empty() ? name + ";" : name + ": " + value);
     return {};
 }
@@ -308,9 +308,9 @@ Variant HttpRequestComponent::ResponseStream(Args&) {
 }
 
 Variant HttpRequestComponent::GetResponseHeader(Args& a) {
-    const std::string prefix = AsciiLower(Narrow(a[0])) + ":";
+    const std::string prefix = Narrow(a[0]) + ":";
     for (const std::string& line : Answer().headerLines) {
-        if (!AsciiLower(line).starts_with(prefix)) continue;
+        if (!StartsWithIgnoringAsciiCase(line, prefix)) continue;
         std::string value = line.substr(prefix.size());
         value.erase(0, value.find_first_not_of(" \t"));
         return Variant(DecodeKeepingBytes(value));

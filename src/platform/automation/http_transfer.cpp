@@ -70,7 +70,7 @@ std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* user
         r.statusText = std::move(status->reason);
         s->locationSeen = false;
     } else if (!line.empty()) {
-        if (AsciiLower(line).starts_with("location:")) s->locationSeen = true;
+        if (StartsWithIgnoringAsciiCase(line, "location:")) s->locationSeen = true;
         r.headerLines.push_back(std::move(line));
     } else if (s->in->headersOnly && IsFinalHeaderBlock(*s)) {
         s->stoppedAfterHeaders = true;
@@ -136,7 +136,7 @@ TransferOutcome RunTransfer(const TransferInput& in, const std::atomic<bool>& ab
     bool hasContentType = false;
     for (const std::string& header : in.headers) {
         AppendHeader(headers, header.c_str());
-        if (AsciiLower(header).starts_with("content-type:")) hasContentType = true;
+        if (StartsWithIgnoringAsciiCase(header, "content-type:")) hasContentType = true;
     }
     if (in.body && !hasContentType) AppendHeader(headers, "Content-Type: text/plain; Charset=UTF-8");
 
