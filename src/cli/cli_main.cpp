@@ -89,18 +89,12 @@ bool TerminalTakesProgress() {
 }
 
 // One address of the batch: the text as given, what was found in it, and the
-// parse once a worker has done it.
-// Until a parse fills it in, an entry counts as one without a link.
-ParseResult NotParsed() {
-    ParseResult result;
-    result.failure = "the parse did not finish";
-    return result;
-}
-
+// parse once a worker has done it. Until a parse fills it in, an entry counts
+// as one without a link.
 struct BatchEntry {
     std::string given;
     PastedAddress pasted;
-    ParseResult result = NotParsed();
+    ParseResult result;
     std::string aria2Error;
 };
 
@@ -143,6 +137,8 @@ int main(int argc, char** argv) {
     for (std::size_t i = 0; i < given.size(); ++i) {
         entries[i].given = given[i];
         entries[i].pasted = ExtractShareAddress(given[i]);
+        entries[i].result.share = entries[i].pasted.address;
+        entries[i].result.failure = "the parse did not finish";
     }
 
     InitializeComponentLibrary();
