@@ -9,7 +9,7 @@ namespace kestrane {
 namespace {
 
 void AppendHex(std::string& out, const char* form, unsigned value) {
-    char buf[8];
+    char buf[16];  // room for any unsigned value, which the compiler checks
     std::snprintf(buf, sizeof buf, form, value);
     out += buf;
 }
